@@ -1,0 +1,38 @@
+// lunar: Gregorian date -> Chinese lunar date by table look-up, for the years
+// 1912 to 2011, and the names the month grid shows. Pure functions over a
+// constant table of one nine-digit record per year; no astronomy.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace lunar {
+
+// Year numbers are RocYear: the Gregorian year minus 1911 (1 = 1912, 100 = 2011).
+struct LunarYearInfo {
+  int LeapMonth = 13;                 // 2..12, 13 = no leap month
+  std::array<int, 13> LunarMonthDays{};  // index 1..12, 29 or 30
+  int LeapDays = 0;                   // 0, 29 or 30
+  int DaysBeforeNewYear = 0;          // 0..99
+};
+
+struct LunarDate {
+  int year = 0;   // RocYear
+  int month = 0;  // 1..12, or -L for the leap month after month L
+  int day = 0;    // 1..30
+};
+
+std::optional<LunarYearInfo> LoadLunarYear(int rocYear);  // nullopt outside 1..100
+std::array<int, 13> UnpackMonthSizes(int number);
+bool IsSolarLeapYear(int year);
+// nullopt for a date before 18 February 1912, after 2011, or not a real date.
+std::optional<LunarDate> SolarToLunar(int rocYear, int month, int day);
+
+// UTF-8 names: days "初一".."三十", months "正月".."腊月", leap prefix "闰".
+std::string LunarDayName(int day);
+std::string LunarMonthName(int month);  // negative: "闰" + name of -month
+// The grid's label for a lunar date: the day's name, or on day 1 the month's name.
+std::string LunarLabel(const LunarDate &d);
+
+}  // namespace lunar

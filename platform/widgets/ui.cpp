@@ -1,0 +1,117 @@
+#include "ui.h"
+
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <cstdio>
+
+namespace calixo {
+
+namespace {
+MessageHook &messageHook() {
+  static MessageHook hook;
+  return hook;
+}
+}  // namespace
+
+QString programTitle() {
+  QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+  if (name.isEmpty())
+    name = QStringLiteral("calixo");
+  name = name.section(QLatin1Char('.'), 0, 0);
+  if (name.isEmpty())
+    return name;
+  return name.left(1) + name.mid(1).toLower();
+}
+
+void showMessage(const QString &text, QWidget *owner) {
+  if (messageHook()) {
+    messageHook()(text);
+    return;
+  }
+  QMessageBox box(QMessageBox::NoIcon, programTitle(), text, QMessageBox::Ok, owner);
+  box.exec();
+}
+
+void setMessageHook(MessageHook hook) { messageHook() = std::move(hook); }
+
+void reportError(const QString &text) {
+  std::fprintf(stderr, "calixo: %s\n", text.toLocal8Bit().constData());
+  showMessage(text);
+}
+
+void reportError(const std::exception &e) { reportError(QString::fromUtf8(e.what())); }
+
+void guarded(const std::function<void()> &f) {
+  // The one place where exceptions are swallowed: they are shown to the user
+  // and the program goes on, as the general error report promises.
+  try {
+    f();
+  } catch (const std::exception &e) {
+    reportError(e);
+  } catch (...) {
+    reportError(QStringLiteral("Unknown error"));
+  }
+}
+
+CalixoApplication::CalixoApplication(int &argc, char **argv) : QApplication(argc, argv) {
+  if (!QStringDecoder("GBK").isValid())
+    std::fprintf(stderr, "calixo: Qt has no GBK codec; texts fall back to iconv\n");
+}
+
+bool CalixoApplication::notify(QObject *receiver, QEvent *event) {
+  bool handled = false;
+  guarded([&] { handled = QApplication::notify(receiver, event); });
+  return handled;
+}
+
+QString fromGbk(const std::string &gbk) {
+  QStringDecoder dec("GBK");
+  if (dec.isValid())
+    return dec.decode(QByteArrayView(gbk.data(), static_cast<qsizetype>(gbk.size())));
+  return QString::fromLocal8Bit(gbk.data(), static_cast<qsizetype>(gbk.size()));
+}
+
+bool toGbk(const QString &text, std::string &gbk) {
+  QStringEncoder enc("GBK", QStringEncoder::Flag::Stateless);
+  if (!enc.isValid())
+    return false;
+  // The encoder writes '?' for characters it cannot encode; check each one so
+  // that a real '?' is told apart from a lost character.
+  for (const QChar *p = text.constBegin(); p != text.constEnd(); ++p) {
+    const bool pair = p->isHighSurrogate() && p + 1 != text.constEnd();
+    QStringView one(p, pair ? 2 : 1);
+    QByteArray b = enc.encode(one);
+    if (enc.hasError() || (b == "?" && *p != QLatin1Char('?')))
+      return false;
+    if (pair)
+      ++p;
+  }
+  QByteArray all = QStringEncoder("GBK").encode(text);
+  gbk.assign(all.constData(), static_cast<size_t>(all.size()));
+  return true;
+}
+
+QFont chineseFont(int pixelSize, bool bold) {
+  QFont f;
+  f.setFamilies({QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
+  if (pixelSize > 0)
+    f.setPixelSize(pixelSize);
+  f.setBold(bold);
+  return f;
+}
+
+QFont substituteFont(const QString &windowsFamily, int pixelSize, bool bold) {
+  QFont f;
+  if (windowsFamily.contains(QLatin1String("Comic")) || windowsFamily.contains(QLatin1String("Vivace")))
+    f.setFamilies({QStringLiteral("DejaVu Serif"), QStringLiteral("WenQuanYi Micro Hei")});
+  else
+    f.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("WenQuanYi Micro Hei")});
+  f.setPixelSize(pixelSize);
+  f.setBold(bold);
+  return f;
+}
+
+}  // namespace calixo

@@ -1,0 +1,20 @@
+// settings: the one settings object, TCalixoini, over "Calixo.ini" in the
+// current directory. The file selects the month pictures and the picture
+// buttons' bitmaps; it is written from a commented template when missing and
+// otherwise only read. Plain C++: values are GBK bytes as stored.
+#pragma once
+
+#include <string>
+
+class TCalixoini {
+public:
+  std::string FileName = "Calixo.ini";
+
+  // The value of key in section ("" when the file, section or key is missing).
+  std::string ReadSetting(const std::string &section, const std::string &key) const;
+  // Writes the 43-line template when the file is missing. False when it
+  // cannot be written (every value then reads as "").
+  bool WriteDefaultSettings() const;
+  // The template's exact bytes (GBK, CR LF after every line).
+  static const std::string &DefaultTemplate();
+};

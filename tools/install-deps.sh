@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs every build and test dependency of Calixo from Debian's packages.
+# Quick when everything is already there.
+set -euo pipefail
+packages=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libjpeg62-turbo-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libshp-dev
+  libxcb-shape0-dev libx11-xcb-dev
+  xvfb xauth x11-utils xdotool imagemagick faketime
+  fonts-wqy-microhei fonts-dejavu-core
+  clang-14 libclang-rt-14-dev
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
+$sudo apt-get update
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"
