@@ -6,6 +6,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace lunar {
 
@@ -21,15 +22,28 @@ struct LunarDate {
   int year = 0;   // RocYear
   int month = 0;  // 1..12, or -L for the leap month after month L
   int day = 0;    // 1..30
+
+  friend bool operator==(const LunarDate &, const LunarDate &) = default;
 };
+
+// The first and last RocYear the table covers.
+inline constexpr int FirstLunarYear = 1;
+inline constexpr int LastLunarYear = 100;
+
+// The table's record of a year, nine decimal digits; nullopt outside 1..100.
+// This is the only way into the table.
+std::optional<std::string_view> LunarYearRecord(int rocYear);
 
 std::optional<LunarYearInfo> LoadLunarYear(int rocYear);  // nullopt outside 1..100
 std::array<int, 13> UnpackMonthSizes(int number);
 bool IsSolarLeapYear(int year);
+// Days in a Gregorian month (February 29 in a leap year); 0 for a month outside 1..12.
+int SolarMonthLength(int year, int month);
 // nullopt for a date before 18 February 1912, after 2011, or not a real date.
 std::optional<LunarDate> SolarToLunar(int rocYear, int month, int day);
 
-// UTF-8 names: days "初一".."三十", months "正月".."腊月", leap prefix "闰".
+// UTF-8 names: days "初一".."三十", months "正月".."腊月", leap prefix "闰";
+// an empty string for a day or month that does not exist.
 std::string LunarDayName(int day);
 std::string LunarMonthName(int month);  // negative: "闰" + name of -month
 // The grid's label for a lunar date: the day's name, or on day 1 the month's name.

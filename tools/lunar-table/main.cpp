@@ -1,0 +1,112 @@
+// lunar-table FROM TO: one line per Gregorian date from FROM to TO (both
+// YYYY-MM-DD, inclusive):
+//   YYYY-MM-DD,RocYear,Month,Day,Label
+// RocYear, Month and Day are the lunar date (Month negative for a leap month),
+// Label the month grid's text for that day, in UTF-8.
+// Exit status: 0 on success, 2 for a bad argument or a date the table does not
+// cover, 1 when the output cannot be written.
+#include "lunar.h"
+
+#include <cstdio>
+#include <optional>
+#include <string_view>
+
+namespace {
+
+struct SolarDate {
+  int year = 0, month = 0, day = 0;
+
+  auto operator<=>(const SolarDate &) const = default;
+};
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+int digits(std::string_view s) {
+  int v = 0;
+  for (char c : s)
+    v = v * 10 + (c - '0');
+  return v;
+}
+
+// Exactly YYYY-MM-DD naming a real date.
+std::optional<SolarDate> parseDate(std::string_view s) {
+  if (s.size() != 10 || s[4] != '-' || s[7] != '-')
+    return std::nullopt;
+  for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+    if (!isDigit(s[i]))
+      return std::nullopt;
+  SolarDate d{digits(s.substr(0, 4)), digits(s.substr(5, 2)), digits(s.substr(8, 2))};
+  if (d.day < 1 || d.day > lunar::SolarMonthLength(d.year, d.month))
+    return std::nullopt;
+  return d;
+}
+
+SolarDate nextDay(SolarDate d) {
+  if (++d.day > lunar::SolarMonthLength(d.year, d.month)) {
+    d.day = 1;
+    if (++d.month > 12) {
+      d.month = 1;
+      ++d.year;
+    }
+  }
+  return d;
+}
+
+std::optional<lunar::LunarDate> toLunar(SolarDate d) {
+  return lunar::SolarToLunar(d.year - 1911, d.month, d.day);
+}
+
+int usage() {
+  std::fputs("usage: lunar-table FROM TO   (dates as YYYY-MM-DD, inclusive,\n"
+             "       from 1912-02-18 to 2011-12-31)\n",
+             stderr);
+  return 2;
+}
+
+// Parses one argument; prints the reason and returns nullopt when it is not
+// a date the table covers.
+std::optional<SolarDate> argumentDate(const char *name, const char *arg) {
+  const std::optional<SolarDate> d = parseDate(arg);
+  if (!d) {
+    std::fprintf(stderr, "lunar-table: %s \"%s\" is not a date of the form YYYY-MM-DD\n", name, arg);
+    return std::nullopt;
+  }
+  if (!toLunar(*d)) {
+    std::fprintf(stderr,
+                 "lunar-table: %s %s is outside the lunar table (1912-02-18 to 2011-12-31)\n",
+                 name, arg);
+    return std::nullopt;
+  }
+  return d;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  if (argc != 3)
+    return usage();
+  const std::optional<SolarDate> from = argumentDate("FROM", argv[1]);
+  const std::optional<SolarDate> to = argumentDate("TO", argv[2]);
+  if (!from || !to)
+    return 2;
+  if (*to < *from) {
+    std::fprintf(stderr, "lunar-table: FROM %s is after TO %s\n", argv[1], argv[2]);
+    return 2;
+  }
+  for (SolarDate d = *from; d <= *to; d = nextDay(d)) {
+    const std::optional<lunar::LunarDate> l = toLunar(d);
+    if (!l) {
+      // Every date between two covered dates is covered; this is a broken table.
+      std::fprintf(stderr, "lunar-table: %04d-%02d-%02d could not be converted\n", d.year,
+                   d.month, d.day);
+      return 1;
+    }
+    std::printf("%04d-%02d-%02d,%d,%d,%d,%s\n", d.year, d.month, d.day, l->year, l->month,
+                l->day, lunar::LunarLabel(*l).c_str());
+  }
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fputs("lunar-table: cannot write the output\n", stderr);
+    return 1;
+  }
+  return 0;
+}
