@@ -4,6 +4,7 @@
 // default or bytes that stand in the file unchanged.
 #include "ini.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -27,6 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       {"Monthbmp", "M1"}, {"Mainbutton", "b4L"}, {"Clockbutton", "b1S"}, {"notebutton", "B1U"}, {"", ""}};
   for (const auto &p : kPairs)
     check(text, p[0], p[1]);
-  check(text, text.substr(0, 8), text.substr(8, 4));
+  const size_t cut = std::min<size_t>(size, 8);
+  check(text, text.substr(0, cut), text.substr(cut, 4));
   return 0;
 }
