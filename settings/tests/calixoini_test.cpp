@@ -1,0 +1,113 @@
+#include "calixoini.h"
+#include "tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iconv.h>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// UTF-8 -> GBK straight through iconv, independent of the program's helpers.
+std::string gbk(const std::string &utf8) {
+  iconv_t cd = iconv_open("GBK", "UTF-8");
+  EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1));
+  std::string in = utf8, out(utf8.size() * 2 + 4, '\0');
+  char *ip = in.data(), *op = out.data();
+  size_t il = in.size(), ol = out.size();
+  EXPECT_NE(iconv(cd, &ip, &il, &op, &ol), static_cast<size_t>(-1)) << utf8;
+  iconv_close(cd);
+  out.resize(out.size() - ol);
+  return out;
+}
+
+std::string readFile(const std::string &name) {
+  std::ifstream in(name, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST(DefaultTemplate, HasThe43LinesInGbkWithCrLf) {
+  const std::vector<std::string> expected = {
+      "[Monthbmp]", ";定义每月的图片", "M1=", "M2=", "M3=", "M4=", "M5=", "M6=", "M7=", "M8=", "M9=",
+      "M10=", "M11=", "M12=", "[Mainbutton]", ";主窗口按钮图片", ";闹钟", "B1=", ";秒表", "B2=",
+      ";记事", "B3=", ";年调整 左 右", "B4L=", "B4R=", ";月调整 左 右", "B5L=", "B5R=", ";关闭",
+      "B6=", "[Clockbutton]", ";闹钟按钮", ";设置 取消", "B1S=", "B1U=", ";运行 设置 取消", "B2S=",
+      "B2U=", "[Notebutton]", ";记事本按钮", ";添加 删除", "B1S=", "B1U="};
+  ASSERT_EQ(expected.size(), 43u);
+
+  const std::string &t = TCalixoini::DefaultTemplate();
+  std::vector<std::string> lines;
+  size_t pos = 0;
+  while (pos < t.size()) {
+    const size_t end = t.find("\r\n", pos);
+    ASSERT_NE(end, std::string::npos) << "last line has no CR LF";
+    lines.push_back(t.substr(pos, end - pos));
+    pos = end + 2;
+  }
+  ASSERT_EQ(lines.size(), 43u);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i], gbk(expected[i])) << "line " << i + 1;
+    EXPECT_EQ(lines[i].find_first_of("\r\n"), std::string::npos) << "line " << i + 1;
+  }
+}
+
+class SettingsFile : public TempDirTest {};
+
+TEST_F(SettingsFile, MissingFileIsWrittenFromTheTemplate) {
+  TCalixoini ini;
+  EXPECT_EQ(ini.FileName, "Calixo.ini");
+  EXPECT_EQ(ini.ReadSetting("Mainbutton", "b1"), "");
+  ASSERT_TRUE(ini.WriteDefaultSettings());
+  EXPECT_EQ(readFile("Calixo.ini"), TCalixoini::DefaultTemplate());
+  for (const char *key : {"b1", "b4L", "B5R", "b6"})
+    EXPECT_EQ(ini.ReadSetting("Mainbutton", key), "") << key;
+}
+
+TEST_F(SettingsFile, ExistingFileIsKeptAndRead) {
+  const std::string mine = "[Mainbutton]\r\nb5l=month-left.bmp\r\nB4L=year-left.bmp\r\n"
+                           "[Notebutton]\r\nB1U=del.bmp\r\n";
+  std::ofstream("Calixo.ini", std::ios::binary) << mine;
+  TCalixoini ini;
+  EXPECT_TRUE(ini.WriteDefaultSettings());
+  EXPECT_EQ(readFile("Calixo.ini"), mine);
+  EXPECT_EQ(ini.ReadSetting("Mainbutton", "b5L"), "month-left.bmp");
+  EXPECT_EQ(ini.ReadSetting("Mainbutton", "b4L"), "year-left.bmp");
+  EXPECT_EQ(ini.ReadSetting("Notebutton", "b1U"), "del.bmp");
+  EXPECT_EQ(ini.ReadSetting("Clockbutton", "b1U"), "");
+}
+
+TEST_F(SettingsFile, FileInOtherLetterCaseCountsAsExisting) {
+  std::ofstream("CALIXO.INI", std::ios::binary) << "[Monthbmp]\r\nM2=feb.bmp\r\n";
+  TCalixoini ini;
+  EXPECT_TRUE(ini.WriteDefaultSettings());
+  EXPECT_FALSE(std::filesystem::exists("Calixo.ini"));
+  EXPECT_EQ(ini.ReadSetting("Monthbmp", "M2"), "feb.bmp");
+}
+
+TEST_F(SettingsFile, UnwritableLocationFailsAndReadsEmpty) {
+  TCalixoini ini;
+  ini.FileName = "no-such-folder/Calixo.ini";
+  EXPECT_FALSE(ini.WriteDefaultSettings());
+  EXPECT_FALSE(std::filesystem::exists(ini.FileName));
+  EXPECT_EQ(ini.ReadSetting("Monthbmp", "M1"), "");
+}
+
+TEST_F(SettingsFile, ReadOnlyFolderFailsAndLeavesNoFile) {
+  if (::geteuid() == 0)
+    GTEST_SKIP() << "root writes into read-only folders; the missing-folder case covers the failure";
+  ASSERT_EQ(::chmod(".", 0555), 0);
+  TCalixoini ini;
+  const bool written = ini.WriteDefaultSettings();
+  ::chmod(".", 0755);
+  EXPECT_FALSE(written);
+  EXPECT_FALSE(std::filesystem::exists("Calixo.ini"));
+  EXPECT_EQ(ini.ReadSetting("Mainbutton", "B1"), "");
+}
+
+}  // namespace
