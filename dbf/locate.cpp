@@ -59,10 +59,37 @@ public:
 
 private:
   bool numberMatches(const char *p, const FieldDef &f) const {
-    if (!m_keyIsNumber)
+    if (!m_keyIsNumber || cannotEqual(p, static_cast<size_t>(f.width)))
       return false;
     double v = 0;
     return format::decodeNumber(std::string_view(p, static_cast<size_t>(f.width)), v) && v == m_keyValue;
+  }
+
+  // Most fields of a scan differ from the key in their whole part; their
+  // text need not be read as a number. A plain decimal text with whole part
+  // w (at most 15 digits, so w is exact) reads as a value between w and w + 1.
+  bool cannotEqual(const char *p, size_t width) const {
+    size_t i = 0;
+    while (i < width && p[i] == ' ')
+      ++i;
+    bool negative = false;
+    if (i < width && (p[i] == '-' || p[i] == '+'))
+      negative = p[i++] == '-';
+    uint64_t whole = 0;
+    int digits = 0;
+    for (; i < width && p[i] >= '0' && p[i] <= '9'; ++i) {
+      whole = whole * 10 + static_cast<uint64_t>(p[i] - '0');
+      if (++digits > 15)
+        return false;
+    }
+    for (size_t j = i; j < width; ++j)
+      if (p[j] != '.' && p[j] != ' ' && (p[j] < '0' || p[j] > '9'))
+        return false;  // an exponent or not a number: the full reading decides
+    const double magnitude = m_keyValue < 0 ? -m_keyValue : m_keyValue;
+    const double low = static_cast<double>(whole);
+    if (magnitude < low || magnitude > low + 1)
+      return true;
+    return m_keyValue != 0 && (m_keyValue < 0) != negative;
   }
 
   bool textMatches(const char *p, const FieldDef &f) const {

@@ -82,6 +82,31 @@ INSTANTIATE_TEST_SUITE_P(Rows, LocateRules, ::testing::Values(
     KeyRow{"any field, text", "NOSUCH", std::string("hello"), kCi, 1},
     KeyRow{"any field, number as text", "", std::string("0.25"), kCi, 1}));
 
+TEST_F(Locating, NumbersAsOtherProgramsWriteThem) {
+  const struct {
+    const char *text;  // the ten bytes of DATE
+    double key;
+    bool matches;
+  } rows[] = {
+      {"36526     ", 36526, true},   {"3.6526e4  ", 36526, true},  {"  36526.0 ", 36526, true},
+      {"+36526    ", 36526, true},   {"     -0.00", 0, true},       {"    -36526", 36526, false},
+      {"     36526", -36526, false}, {"      0.99", 0.99, true},    {"      0.99", 1, false},
+      {"      1.00", 0.99, false},   {"  36525.99", 36526, false},  {"  ab36526 ", 36526, false},
+      {"          ", 0, true},       {"0.99999999", 0.99999999, true}};
+  add(1, "x");
+  for (const auto &r : rows) {
+    std::string b = bytes();
+    b.replace(225 + 1, 10, r.text);
+    m_fs.setContents("TIMELIST.DBF", b);
+    EXPECT_EQ(m_ds.Locate("DATE", r.key), r.matches) << '"' << r.text << "\" " << r.key;
+  }
+  // Twenty nines after the point read as 1.
+  std::string b = bytes();
+  b.replace(225 + 11, 22, "0.99999999999999999999");
+  m_fs.setContents("TIMELIST.DBF", b);
+  EXPECT_TRUE(m_ds.Locate("TIME", 1.0));
+}
+
 TEST_F(Locating, LocateNextStartsAfterTheGivenRecord) {
   add(36526, "a");
   add(36527, "b");
