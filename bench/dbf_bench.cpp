@@ -64,7 +64,7 @@ void makeTable(const char *name, int n, bool deleteTenth) {
   for (int i = 0; i < n; ++i) {
     writeShapelibRecord(h, i);
     if (deleteTenth && i % 10 == 0)
-      DBFMarkRecordDeleted(h, i, TRUE);
+      DBFMarkRecordDeleted(h, i, 1);
   }
   DBFClose(h);
 }
@@ -184,7 +184,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run> &runs) override {
     for (const auto &r : runs)
-      if (r.run_type == Run::RT_Iteration && !r.skipped)
+      if (r.run_type == Run::RT_Iteration && !r.error_occurred)
         m_times[r.benchmark_name()] = r.GetAdjustedRealTime();
     ConsoleReporter::ReportRuns(runs);
   }

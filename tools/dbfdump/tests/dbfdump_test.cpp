@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 #include <shapefil.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
