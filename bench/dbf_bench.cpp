@@ -21,9 +21,8 @@ const dbf::FieldDef kTimeList[] = {{"DATE", 'N', 10, 2}, {"TIME", 'N', 22, 20}, 
                                    {"AUTODEL", 'N', 1, 0}, {"RUN", 'N', 1, 0}, {"DO", 'C', 249, 0}};
 
 bool timeListField(int index, dbf::FieldDef &def) {
-  if (index < 1 || index > 6)
-    return false;
-  def = kTimeList[index - 1];
+  // Six fields, then an empty name that ends the list (and says go on).
+  def = index >= 1 && index <= 6 ? kTimeList[index - 1] : dbf::FieldDef{};
   return true;
 }
 

@@ -54,9 +54,8 @@ bool timeListField(int index, dbf::FieldDef &def) {
   static const dbf::FieldDef fields[] = {
       {"DATE", 'N', 10, 2}, {"TIME", 'N', 22, 20}, {"SET", 'N', 1, 0},
       {"AUTODEL", 'N', 1, 0}, {"RUN", 'N', 1, 0}, {"DO", 'C', 249, 0}};
-  if (index < 1 || index > 6)
-    return false;
-  def = fields[index - 1];
+  // Six fields, then an empty name that ends the list (and says go on).
+  def = index >= 1 && index <= 6 ? fields[index - 1] : dbf::FieldDef{};
   return true;
 }
 
