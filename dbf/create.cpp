@@ -158,7 +158,8 @@ std::string TDbfDataSet::packInto(const std::string &target, bool syncCopy) {
       pending.insert(pending.end(), rec + 1, rec + outLen);
       ++copied;
     }
-    writeAll(*out, outOffset, pending.data(), pending.size(), targetFull);
+    if (!pending.empty())
+      writeAll(*out, outOffset, pending.data(), pending.size(), targetFull);
     outOffset += pending.size();
     n += static_cast<uint32_t>(want);
   }

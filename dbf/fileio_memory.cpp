@@ -38,6 +38,8 @@ public:
   int writeAt(uint64_t off, const void *buf, size_t n) override {
     if (int e = check(MemoryFileSystem::Op::Write))
       return e;
+    if (n == 0)
+      return 0;
     std::lock_guard g(m_node->mutex);
     if (off + n > m_node->data.size())
       m_node->data.resize(off + n, '\0');

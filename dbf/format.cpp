@@ -4,7 +4,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -178,8 +177,10 @@ std::string formatNumber(double v, int decimals) {
   std::string frac(static_cast<size_t>(decimals), '0');
   if (a != 0) {
     // The 18 significant digits and the position of the decimal point.
+    // to_chars: correctly rounded and independent of the C locale.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.17e", a);
+    const auto r = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific, 17);
+    *r.ptr = '\0';
     std::string digits;
     digits += buf[0];
     digits.append(buf + 2, 17);
@@ -286,7 +287,8 @@ bool decodeNumber(std::string_view field, double &out) {
 void encodeText(std::string_view value, int width, char *out) {
   const size_t w = static_cast<size_t>(width);
   const size_t n = std::min(value.size(), w);
-  std::memcpy(out, value.data(), n);
+  if (n > 0)
+    std::memcpy(out, value.data(), n);
   std::memset(out + n, ' ', w - n);
 }
 

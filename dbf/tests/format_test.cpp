@@ -131,16 +131,6 @@ TEST(NumberText, EncodingReadsBackAsTheSameValue) {
     }
 }
 
-TEST(TextValues, CutPadAndTrim) {
-  std::string field(5, '#');
-  dbf::format::encodeText("ab", 5, field.data());
-  EXPECT_EQ(field, "ab   ");
-  dbf::format::encodeText("abcdefg", 5, field.data());
-  EXPECT_EQ(field, "abcde");
-  EXPECT_EQ(dbf::format::trimRight("  a b  "), "  a b");
-  EXPECT_EQ(dbf::format::trimRight("   "), "");
-}
-
 TEST(TextValues, UpperCasingLeavesGbkCharactersAlone) {
   // The second byte of a GBK character may be an ASCII letter (0x61 'a').
   std::string s = "ab\x81\x61z\xd6\xd0";
