@@ -11,7 +11,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -125,52 +124,6 @@ TEST_F(SetRgnTest, AMissingFileDoesNotStopTheNextWindowFromBeingShaped) {
   EXPECT_EQ(m_messages, std::vector<QString>{kMissing});
   EXPECT_TRUE(first.mask().isEmpty());
   EXPECT_EQ(second.mask(), QRegion(2, 0, 96, 80));
-}
-
-TEST_F(SetRgnTest, NoWindowStillReadsTheFile) {
-  write("A.EXB", rgnOf({{0, 0, 1, 1}}));
-  EXPECT_EQ(SetRgn(nullptr, "A.EXB"), -1);
-  EXPECT_TRUE(m_messages.empty());
-  EXPECT_EQ(SetRgn(nullptr, "B.EXB"), -1);
-  EXPECT_EQ(m_messages, std::vector<QString>{kMissing});
-}
-
-TEST_F(SetRgnTest, ChildControlsAreShapedToo) {
-  write("Zuimage.EXB", rgnOf({{0, 0, 10, 10}}));
-  QWidget window;
-  auto *child = new QWidget(&window);
-  child->setGeometry(33, 8, 192, 292);
-  EXPECT_EQ(SetRgn(child, "Zuimage.EXB"), -1);
-  EXPECT_EQ(child->mask(), QRegion(0, 0, 10, 10));
-  EXPECT_TRUE(window.mask().isEmpty());
-}
-
-// The shipped files: each shapes its window inside the skin's rectangle and
-// cuts the rounded corners.
-struct Shipped {
-  const char *file;
-  int w, h;
-};
-
-TEST_F(SetRgnTest, ShippedRegionFilesFollowTheirSkins) {
-  const Shipped files[] = {
-      {"CALIXOBL.EXB", 573, 331},  {"CALIXOBLR.EXB", 228, 258}, {"CALIXOTOP.EXB", 258, 287},
-      {"CalixoMb.EXB", 350, 235},  {"Zuimage.EXB", 192, 292},
-  };
-  for (const Shipped &s : files) {
-    SCOPED_TRACE(s.file);
-    const QString src = QStringLiteral(CALIXO_RUNTIME_DIR "/") + QLatin1String(s.file);
-    ASSERT_TRUE(QFile::copy(src, QLatin1String(s.file)));
-    QWidget window;
-    window.resize(s.w, s.h);
-    EXPECT_EQ(SetRgn(&window, s.file), -1);
-    const QRegion m = window.mask();
-    ASSERT_FALSE(m.isEmpty());
-    EXPECT_TRUE(QRect(0, 0, s.w, s.h).contains(m.boundingRect()));
-    EXPECT_FALSE(m.contains(QPoint(0, 0)));
-    EXPECT_TRUE(m.contains(QPoint(s.w / 2, s.h / 2)));
-  }
-  EXPECT_TRUE(m_messages.empty());
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// TImageMy: takes its picture's size, paints it, and a left press is the
-// drag's alone: without FormHandle it does nothing, and it never reaches the
-// window underneath; other buttons do.
+// TImageMy: a left press is the drag's alone: without FormHandle it does
+// nothing, and it never reaches the window underneath; other buttons do.
 #include "imagemy.h"
 
 #include <gtest/gtest.h>
@@ -17,17 +16,6 @@ struct PressRecorder : QWidget {
     e->accept();
   }
 };
-
-TEST(ImageMy, TakesThePictureSizeAndPaintsIt) {
-  QWidget window;
-  window.resize(300, 300);
-  auto *skin = new TImageMy(&window);
-  QImage pic(120, 70, QImage::Format_RGB32);
-  pic.fill(QColor(10, 120, 30));
-  skin->setPicture(pic);
-  EXPECT_EQ(skin->size(), QSize(120, 70));
-  EXPECT_EQ(window.grab().toImage().pixelColor(119, 69), QColor(10, 120, 30));
-}
 
 TEST(ImageMy, LeftPressWithoutFormHandleDoesNothing) {
   PressRecorder window;

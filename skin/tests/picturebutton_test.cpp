@@ -45,14 +45,6 @@ TEST(PictureButton, ColourOfPixel11BecomesTransparentEverywhere) {
   EXPECT_EQ(button->cursor().shape(), Qt::PointingHandCursor);
 }
 
-TEST(PictureButton, PictureTooSmallForPixel11HasNoTransparentColour) {
-  TPictureButton button;
-  QImage one(1, 1, QImage::Format_RGB32);
-  one.fill(QColor(9, 9, 9));
-  button.setPicture(one);
-  EXPECT_EQ(qAlpha(button.picture().pixel(0, 0)), 255);
-}
-
 struct PressRow {
   const char *name;
   QPoint offset;

@@ -1,4 +1,4 @@
-// TZuImage: initial values, which setters repaint at once, what a paint
+// TZuImage: which setters repaint at once, what a paint
 // draws (style, caption cells, what shows through), and the left press:
 // mouse-down, OnZuClick and the drag of FormHandle.
 #include "zuimage.h"
@@ -52,24 +52,6 @@ struct ZuWindow {
     return false;
   }
 };
-
-TEST(ZuImage, StartsWithItsInitialValues) {
-  TZuImage zu;
-  EXPECT_TRUE(zu.ParentMove());
-  EXPECT_EQ(zu.ShowStyle(), 1);
-  EXPECT_EQ(zu.Color(), QColor(255, 255, 255));
-  EXPECT_EQ(zu.BmpType(), 0);
-  EXPECT_TRUE(zu.BmpName().isEmpty());
-  EXPECT_FALSE(zu.BmpAuto());
-  EXPECT_TRUE(zu.Caption().isEmpty());
-  EXPECT_EQ(zu.CaptionX(), 0);
-  EXPECT_EQ(zu.CaptionY(), 0);
-  EXPECT_EQ(zu.CaptionColor(), QColor(0, 0, 0));
-  EXPECT_TRUE(zu.Bitmap.isNull());
-  EXPECT_TRUE(zu.IsDefaultBmp);
-  EXPECT_TRUE(zu.FormHandle.isNull());
-  EXPECT_FALSE(zu.OnZuClick);
-}
 
 struct SetterRow {
   const char *name;
