@@ -4,6 +4,7 @@
 #include "filenames.h"
 
 #include <cmath>
+#include <stdexcept>
 
 const std::vector<dbf::FieldDef> &timeTableSchema() {
   static const std::vector<dbf::FieldDef> fields = {
@@ -55,6 +56,21 @@ void TTimeTable::OpenTable() {
     m_table.Close();
   m_table.SetTableName(calixo::resolveFileName(kTimeTableFile));
   m_table.Open();
+  // A file whose header opens but whose field list is not the time table's
+  // (cut short, or another table under this name) is never written to: the
+  // user may want it back.
+  const auto &fields = m_table.Fields();
+  const auto &schema = timeTableSchema();
+  bool same = fields.size() == schema.size();
+  for (size_t i = 0; same && i < schema.size(); ++i)
+    same = fields[i].name == schema[i].name && fields[i].type == schema[i].type &&
+           fields[i].width == schema[i].width && fields[i].decimals == schema[i].decimals;
+  if (!same) {
+    const std::string path = m_table.FilePath();
+    m_table.Close();
+    throw std::runtime_error(path + " is not a valid time table: its fields are not DATE, TIME, "
+                             "SET, AUTODEL, RUN and DO");
+  }
 }
 
 void TTimeTable::LoadDayEntries(int Year, int Month, int Day, TTimeList &List) {

@@ -83,8 +83,10 @@ public:
   // Creates the empty table file when no file of its name exists. True when
   // it created one.
   bool CreateTimeTableIfMissing();
-  // Sets the table name and opens the table; engine errors pass through, and
-  // the table then stays closed (every later operation does nothing).
+  // Sets the table name and opens the table. Engine errors pass through, and
+  // so does a file whose fields are not the six of the time table; the table
+  // then stays closed, every later operation does nothing and the file is
+  // left as it is.
   void OpenTable();
 
   // Replaces List by the stored entries of the date, in file order.

@@ -310,28 +310,76 @@ TEST_F(MainFormTest, AnErrorInAHandlerIsReportedAndTheProgramGoesOn) {
   EXPECT_EQ(SelDay, DayCells[cellOf(3, 3)]);
 }
 
+// Header bytes of a time table with the given header length, record length
+// and version, the rest zero.
+std::string header(unsigned char version, int hdrLen, int recLen) {
+  std::string h(32, '\0');
+  h[0] = static_cast<char>(version);
+  h[8] = static_cast<char>(hdrLen & 0xFF);
+  h[9] = static_cast<char>(hdrLen >> 8);
+  h[10] = static_cast<char>(recLen & 0xFF);
+  h[11] = static_cast<char>(recLen >> 8);
+  return h;
+}
+
+std::string otherTable() {
+  std::string t = header(3, 65, 11);
+  std::string d(32, '\0');
+  d.replace(0, 4, "NAME");
+  d[11] = 'C';
+  d[16] = 10;
+  return t + d + "\x0D\x1A";
+}
+
 TEST_F(MainFormTest, ADamagedTableIsReportedAndLeftAsItIs) {
-  const std::string damaged = std::string("\x04garbage header", 15) + std::string(300, 'x');
+  struct Case {
+    const char *what;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {"bad version byte", std::string("\x04garbage header", 15) + std::string(300, 'x')},
+      {"cut inside the header", header(3, 225, 285).substr(0, 20)},
+      {"cut inside the field list", header(3, 225, 285) + std::string(40, '\0')},
+      {"another table's fields", otherTable()},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    messages.clear();
+    {
+      std::ofstream out("TimeList.dbf", std::ios::binary | std::ios::trunc);
+      out << c.bytes;
+    }
+    create();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].indexOf("TimeList.dbf", 0, Qt::CaseInsensitive), -1)
+        << messages[0].toStdString();
+    EXPECT_FALSE(form->DbfDataSetTIMELIST->Active());
+    for (int k = 0; k < kDayCellCount; ++k)
+      EXPECT_EQ(HasEntries[k], 0);
+    auto r = entry(7, 0, 1);
+    form->SaveEntry(2024, 5, 5, r, 0);
+    TTimeList list;
+    form->LoadDayEntries(2024, 5, 5, list);
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(r->RecNo, -1);
+    EXPECT_FALSE(TableBusy);
+    EXPECT_EQ(readFile("TimeList.dbf"), c.bytes);
+    EXPECT_EQ(form->LabelMonthE->text(), "May");  // the rest of the creation ran
+    form.reset();
+  }
+}
+
+TEST_F(MainFormTest, ADamagedTableIsNotPurgedOnTheFirst) {
+  const std::string bytes = header(3, 225, 285) + std::string(40, '\0');
   {
     std::ofstream out("TimeList.dbf", std::ios::binary);
-    out << damaged;
+    out << bytes;
   }
+  clock.set({2024, 3, 1, 8, 0, 0, 0});
   create();
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_NE(messages[0].indexOf("TimeList.dbf", 0, Qt::CaseInsensitive), -1)
-      << messages[0].toStdString();
-  EXPECT_FALSE(form->DbfDataSetTIMELIST->Active());
-  for (int k = 0; k < kDayCellCount; ++k)
-    EXPECT_EQ(HasEntries[k], 0);
-  auto r = entry(7, 0, 1);
-  form->SaveEntry(2024, 5, 5, r, 0);
-  TTimeList list;
-  form->LoadDayEntries(2024, 5, 5, list);
-  EXPECT_TRUE(list.empty());
-  EXPECT_EQ(r->RecNo, -1);
-  EXPECT_FALSE(TableBusy);
-  EXPECT_EQ(readFile("TimeList.dbf"), damaged);
-  EXPECT_EQ(form->LabelMonthE->text(), "May");  // the rest of the creation ran
+  EXPECT_EQ(messages.size(), 1u);
+  EXPECT_EQ(readFile("TimeList.dbf"), bytes);
+  EXPECT_FALSE(calixo::fileExists("pp.dbf"));
 }
 
 TEST_F(MainFormTest, StartOnTheFirstPurgesThenArmsWithTheNewRecordNumbers) {
