@@ -107,9 +107,9 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint)
   m_timeTable = std::make_unique<TTimeTable>(*DbfDataSetTIMELIST, TableBusy);
   m_timeTable->setHooks({
       [this](int, int, int day) { MarkDayCell(FirstCell + day - 1, true); },
-      [this](int year, int month, int day) {
-        if (calixo::clock().now().sameDate(year, month, day))
-          ArmNextAlarm(year, month, day);
+      [this](int, int, int) {
+        if (calixo::clock().now().sameDate(SelYear, SelMonth, SelDay))
+          ArmNextAlarm(SelYear, SelMonth, SelDay);
       },
       [this](const STIMELISTDATAPtr &row) {
         if (m_entryAppended)

@@ -261,6 +261,22 @@ TEST_F(MainFormTest, AnyRecordOfADayMarksItsCell) {
             QPoint(rect.left() + rect.width() / 2, rect.top() + rect.height() - 18));
 }
 
+TEST_F(MainFormTest, MarkChangesOfTodayRearmTheAlarmClock) {
+  create();
+  std::vector<std::tuple<int, int, int>> armed;
+  form->setAlarmClock([&armed](int y, int m, int d) { armed.emplace_back(y, m, d); });
+  auto r = entry(11, 0, 0, "text");
+  form->SaveEntry(2024, 5, 15, r, 2);  // text only: no re-arm
+  r->SetFlag = 1;
+  form->SaveEntry(2024, 5, 15, r, 0);
+  r->SetFlag = 0;
+  form->SaveEntry(2024, 5, 15, r, 0);
+  SelDay = 16;  // another selected day is not today
+  auto other = entry(11, 0, 1);
+  form->SaveEntry(2024, 5, 16, other, 0);
+  EXPECT_EQ(armed, (std::vector<std::tuple<int, int, int>>(2, {2024, 5, 15})));
+}
+
 TEST_F(MainFormTest, SaveWhileBusyMarksAndStoresNothing) {
   create();
   TableBusy = true;
