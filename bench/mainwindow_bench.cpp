@@ -33,8 +33,10 @@ calixo::ManualClock g_clock{{2024, 5, 15, 10, 0, 0, 0}};
 
 // A folder with the shipped data files and a time table of n entries, none
 // of them in May 2024 (so every Locate of a month scan reads the whole table).
+std::map<int, fs::path> g_folders;
+
 const fs::path &folderWithEntries(int n) {
-  static std::map<int, fs::path> folders;
+  auto &folders = g_folders;
   auto it = folders.find(n);
   if (it != folders.end())
     return it->second;
@@ -182,5 +184,9 @@ int main(int argc, char **argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  for (const auto &[n, dir] : g_folders) {
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  }
   return 0;
 }

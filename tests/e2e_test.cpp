@@ -143,7 +143,7 @@ private:
   xcb_atom_t atom(const char *name) {
     auto r = reply(xcb_intern_atom_reply(
         m_conn, xcb_intern_atom(m_conn, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr));
-    return r ? r->atom : XCB_ATOM_NONE;
+    return r ? r->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
   }
   xcb_connection_t *m_conn;
   xcb_window_t m_root = 0;
