@@ -84,9 +84,13 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint)
   LabelMonthN = makeLabel(this, "LabelMonthN", QRect(232, 62, 49, 73),
                           calixo::substituteFont(QStringLiteral("Comic Sans MS"), 60, true),
                           kDesktopColour);
-  LabelMonthE = makeLabel(this, "LabelMonthE", QRect(288, 71, 217, 49),
-                          calixo::substituteFont(QStringLiteral("English111 Vivace BT"), 50, true),
-                          Qt::red);
+  // The narrow script face of the English month name is stood in for by a
+  // condensed serif, so that "September" fits the label as it did.
+  QFont monthNameFont = calixo::substituteFont(QStringLiteral("English111 Vivace BT"), 50, true);
+  monthNameFont.setStretch(QFont::Condensed);
+  LabelMonthE = makeLabel(this, "LabelMonthE", QRect(288, 71, 217, 49), monthNameFont, Qt::red);
+  // The year sits over the top of the month number's label.
+  LabelYear->raise();
 
   DrawGridDate = new TDrawGrid(this);
   DrawGridDate->setObjectName(QStringLiteral("DrawGridDate"));
