@@ -277,6 +277,27 @@ TEST_F(MainFormTest, MarkChangesOfTodayRearmTheAlarmClock) {
   EXPECT_EQ(armed, (std::vector<std::tuple<int, int, int>>(2, {2024, 5, 15})));
 }
 
+TEST_F(MainFormTest, TheGridPaintsTheMarkerOnlyInMarkedCells) {
+  create();
+  form->show();
+  form->SaveEntry(2024, 5, 5, entry(7, 0, 1), 0);  // 5 May: column 0, row 2
+  const QImage shot = form->DrawGridDate->grab().toImage();
+  const QColor background = form->DrawGridDate->palette().color(QPalette::Base);
+  auto inkIn = [&](int col, int row) {
+    const QRect cell = form->DrawGridDate->CellRect(col, row);
+    const QRect marker(cell.left() + cell.width() / 2, cell.bottom() + 1 - 18, 16, 16);
+    int ink = 0;
+    for (int y = marker.top(); y <= marker.bottom(); ++y)
+      for (int x = marker.left(); x <= marker.right(); ++x)
+        if (QColor(shot.pixel(x, y)) != background)
+          ++ink;
+    return ink;
+  };
+  EXPECT_GT(inkIn(0, 2), 20);
+  EXPECT_EQ(inkIn(1, 2), 0);
+  EXPECT_EQ(inkIn(0, 3), 0);
+}
+
 TEST_F(MainFormTest, SaveWhileBusyMarksAndStoresNothing) {
   create();
   TableBusy = true;
