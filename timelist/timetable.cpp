@@ -42,9 +42,11 @@ bool TTimeTable::CreateTimeTableIfMissing() {
     return false;
   const auto &schema = timeTableSchema();
   return m_table.CreateTable(kTimeTableFile, 'F', [&schema](int index, dbf::FieldDef &def) {
+    // An empty name after the last field ends the list; answering "go on"
+    // with it is what lets the file be written.
     if (index < 1 || index > static_cast<int>(schema.size())) {
-      def.name.clear();
-      return false;
+      def = dbf::FieldDef{};
+      return true;
     }
     def = schema[static_cast<size_t>(index - 1)];
     return true;
