@@ -3,6 +3,8 @@
 #include "clock.h"
 #include "filenames.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <stdexcept>
 
@@ -31,6 +33,15 @@ void splitTimeFraction(double fraction, int32_t &hour, int32_t &minute, int32_t 
   minute = static_cast<int32_t>(total / 60 % 60);
   second = static_cast<int32_t>(total % 60);
 }
+
+namespace {
+// Field names match regardless of letter case, as the engine matches them.
+bool sameName(const std::string &a, const std::string &b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+         });
+}
+}  // namespace
 
 TTimeTable::TTimeTable(dbf::TDbfDataSet &table, bool &busy)
     : m_table(table), m_navigator(table), m_busy(busy) {
@@ -65,7 +76,7 @@ void TTimeTable::OpenTable() {
   const auto &schema = timeTableSchema();
   bool same = fields.size() == schema.size();
   for (size_t i = 0; same && i < schema.size(); ++i)
-    same = fields[i].name == schema[i].name && fields[i].type == schema[i].type &&
+    same = sameName(fields[i].name, schema[i].name) && fields[i].type == schema[i].type &&
            fields[i].width == schema[i].width && fields[i].decimals == schema[i].decimals;
   if (!same) {
     const std::string path = m_table.FilePath();
