@@ -50,6 +50,10 @@ void TDbfDataSet::Impl::rereadHeader() {
 
 void TDbfDataSet::Impl::rewriteHeader() {
   rereadHeader();
+  writeStampedHeader();
+}
+
+void TDbfDataSet::Impl::writeStampedHeader() {
   format::stampHeader(header, count, 0, layout.flags);
   write(0, header.data(), header.size());
 }

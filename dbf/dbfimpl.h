@@ -61,6 +61,8 @@ struct TDbfDataSet::Impl {
   void rereadHeader();
   // Re-reads, stamps and writes the header after a change.
   void rewriteHeader();
+  // Stamps and writes the header as last read, with the current count.
+  void writeStampedHeader();
   std::vector<char> blankRecord() const;
   int fieldIndex(const std::string &name) const;
 };

@@ -76,7 +76,10 @@ void TDbfDataSet::Post() {
   d.write(d.recordOffset(d.count + 1), bytes.data(), bytes.size());
   ++d.count;
   const uint32_t appended = d.count;
-  d.rewriteHeader();
+  // The header was read just now under the append lock, and no other process
+  // can append while we hold it, so reading it once more would only repeat
+  // the count we already know.
+  d.writeStampedHeader();
   d.recNo = appended;
   d.bof = d.eof = false;
   m_state = State::Browse;
