@@ -1,6 +1,7 @@
 // Calixo's entry point: creates the window set in its fixed order, shows the
 // main window and runs the event loop until the main window has closed.
 #include "mainform.h"
+#include "timelistform.h"
 
 #include "calixodata.h"
 #include "ui.h"
@@ -17,8 +18,9 @@ int main(int argc, char **argv) {
   calixo::guarded([] { MainForm->FormCreate(); });
   QObject::connect(MainForm, &TMainForm::closed, &app, &QCoreApplication::quit);
 
-  // 2. The time-list window MainTIMELIST is created here: hidden, registered
-  //    with MainForm->addToolWindow and MainForm->setTimeListWindow.
+  // 2. The time-list window, hidden; it registers itself with the main window.
+  MainTIMELIST = new TMainTIMELIST(MainForm);
+  calixo::guarded([] { MainTIMELIST->FormCreate(); });
   // 3. The memo list window MemoListForm is created here (hidden, addToolWindow).
   // 4. The countdown window FormMB is created here (hidden, addToolWindow).
   // 5. The year/month dialog OKSeleYMDlg is created here (hidden).
@@ -26,6 +28,7 @@ int main(int argc, char **argv) {
   MainForm->show();
   app.exec();
 
+  delete MainTIMELIST;
   delete MainForm;
   return 0;
 }

@@ -1,5 +1,6 @@
 #include "mainform.h"
 
+#include "alarmclock.h"
 #include "buttonpictures.h"
 #include "calixodata.h"
 #include "calixoini.h"
@@ -106,6 +107,11 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint)
 
   ImageClose = createSkinButton("ImageClose", QPoint(529, 237), "B6", QPoint(-1, -1));
   connect(ImageClose, &TPictureButton::clicked, this, &QWidget::close);
+  ImageRed = createSkinButton("ImageRed", QPoint(529, 45), "B1", QPoint(-1, -1));
+  connect(ImageRed, &TPictureButton::clicked, this, [this] {
+    if (m_timeListWindow)
+      m_timeListWindow->setVisible(!m_timeListWindow->isVisible());
+  });
 
   DbfDataSetTIMELIST = std::make_unique<dbf::TDbfDataSet>("DbfDataSetTIMELIST");
   m_timeTable = std::make_unique<TTimeTable>(*DbfDataSetTIMELIST, TableBusy);
@@ -120,6 +126,7 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint)
           m_entryAppended(row);
       },
   });
+  AlarmClock = new TAlarmClock(this);
 }
 
 TMainForm::~TMainForm() {
@@ -284,6 +291,8 @@ void TMainForm::setTimeListWindow(std::function<void(int, int, int)> showDay,
   m_showDay = std::move(showDay);
   m_entryAppended = std::move(entryAppended);
 }
+
+void TMainForm::setTimeListWindow(QWidget *window) { m_timeListWindow = window; }
 
 void TMainForm::addToolWindow(calixo::TToolWindow *window) { m_toolWindows.emplace_back(window); }
 

@@ -19,6 +19,7 @@
 #include <vector>
 
 class QLabel;
+class TAlarmClock;
 class TCalixoini;
 class TDrawGrid;
 class TCellCanvas;
@@ -62,6 +63,8 @@ public:
   // rows stored for the first time.
   void setTimeListWindow(std::function<void(int year, int month, int day)> showDay,
                          std::function<void(const STIMELISTDATAPtr &row)> entryAppended);
+  // The time-list window, which ImageRed shows and hides.
+  void setTimeListWindow(QWidget *window);
   // A tool window whose CanClose the main window sets when it closes.
   void addToolWindow(calixo::TToolWindow *window);
 
@@ -84,6 +87,8 @@ public:
   QLabel *LabelMonthE = nullptr;
   TDrawGrid *DrawGridDate = nullptr;
   TPictureButton *ImageClose = nullptr;
+  TPictureButton *ImageRed = nullptr;
+  TAlarmClock *AlarmClock = nullptr;  // NextAlarm and TimerClock
   std::unique_ptr<dbf::TDbfDataSet> DbfDataSetTIMELIST;
   QImage HaveDataBitmap;  // BMPHAVEDATA, transparent at pixel (1, 1)
 
@@ -110,6 +115,7 @@ private:
   std::function<void(int, int, int)> m_armNextAlarm;
   std::function<void(int, int, int)> m_showDay;
   std::function<void(const STIMELISTDATAPtr &)> m_entryAppended;
+  QPointer<QWidget> m_timeListWindow;
 };
 
 extern TMainForm *MainForm;

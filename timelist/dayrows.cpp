@@ -1,0 +1,56 @@
+#include "dayrows.h"
+
+#include <cstdio>
+
+bool MatchStoredEntry(STIMELISTDATA &row, const TTimeList &dayEntries) {
+  for (const STIMELISTDATAPtr &e : dayEntries) {
+    if (!e || e->Hour != row.Hour || e->Minute != row.Minute || e->Second != row.Second)
+      continue;
+    row.Text = e->Text;
+    row.SetFlag = e->SetFlag;
+    row.RecNo = e->RecNo;
+    row.RunFlag = e->RunFlag;
+    row.AlarmState = 1;
+    return true;
+  }
+  return false;
+}
+
+namespace {
+STIMELISTDATAPtr newRow(int hour, int minute, std::string label, const TTimeList &dayEntries) {
+  auto row = std::make_shared<STIMELISTDATA>();
+  row->TimeText = std::move(label);
+  row->Hour = hour;
+  row->Minute = minute;
+  MatchStoredEntry(*row, dayEntries);
+  return row;
+}
+}  // namespace
+
+TTimeList BuildRows(const TTimeList &dayEntries, int slotMinutes, int &topRow) {
+  TTimeList rows;
+  topRow = 0;
+  if (slotMinutes <= 0)
+    slotMinutes = kSlotMinutes;
+  for (int h = 0; h < 24; ++h) {
+    if (h == 7)
+      topRow = static_cast<int>(rows.size());
+    rows.push_back(newRow(h, 0, std::to_string(h) + ":00", dayEntries));
+    for (int k = 1; k <= 60 / slotMinutes; ++k) {
+      const int m = k * slotMinutes;
+      if (m == 0 || m == 60)
+        continue;
+      char label[16];
+      std::snprintf(label, sizeof label, "%d:%02d", h, m);
+      rows.push_back(newRow(h, m, label, dayEntries));
+    }
+  }
+  return rows;
+}
+
+STIMELISTDATAPtr FirstAlarmAfter(const TTimeList &entries, int now) {
+  for (const STIMELISTDATAPtr &e : entries)
+    if (e && e->SetFlag != 0 && timeOfDayNumber(e->Hour, e->Minute) > now)
+      return e;
+  return nullptr;
+}
