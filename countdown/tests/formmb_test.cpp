@@ -27,6 +27,7 @@ namespace {
 struct Shown {
   int64_t at;
   QString text;
+  bool operator==(const Shown &) const = default;
 };
 
 class FormMBTest : public ::testing::Test {
@@ -275,6 +276,19 @@ TEST_F(FormMBTest, ReadsTheReminderWhenTheTimeIsUp) {
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].text, QStringLiteral("after"));
 }
+
+#ifdef CALIXO_REAL_CONTOURA
+TEST_F(FormMBTest, IsShapedByItsRegionFile) {
+  EXPECT_FALSE(form->mask().isEmpty());
+  EXPECT_TRUE(form->mask().boundingRect().intersects(QRect(0, 0, 355, 239)));
+  EXPECT_TRUE(shown.empty());
+  std::filesystem::remove("CalixoMb.EXB");
+  TFormMB unshaped(nullptr, timers);
+  unshaped.CanClose = true;
+  EXPECT_TRUE(unshaped.mask().isEmpty());
+  EXPECT_EQ(shown, std::vector<Shown>({{0, QStringLiteral(".exb 没有找到")}}));
+}
+#endif
 
 TEST_F(FormMBTest, RefusesToCloseUntilAllowed) {
   EXPECT_FALSE(form->close());
