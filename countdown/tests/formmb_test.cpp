@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -303,6 +304,34 @@ TEST_F(FormMBTest, HiddenWindowKeepsCounting) {
   form->hide();
   timers.advance(2000);
   ASSERT_EQ(shown.size(), 1u);
+}
+
+// The program's own timers, in real time: a re-ticked channel counts its
+// whole length again and then reminds once.
+TEST(FormMBRealTimers, ReTickedChannelRemindsAfterItsFullLength) {
+  std::vector<qint64> at;
+  QElapsedTimer clock;
+  calixo::setMessageHook([&](const QString &) { at.push_back(clock.elapsed()); });
+  {
+    TFormMB form;  // SetRgn reports the missing region file through the hook
+    at.clear();
+    form.show();
+    auto *box = form.findChild<QCheckBox *>(QStringLiteral("CheckBoxB1"));
+    form.findChild<QSlider *>(QStringLiteral("TrackBarB1"))->setValue(2);
+    clock.start();
+    box->setChecked(true);
+    QTest::qWait(1000);
+    box->setChecked(false);
+    box->setChecked(true);
+    const qint64 restarted = clock.elapsed();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !at.empty(); }, 5000));
+    EXPECT_GE(at[0] - restarted, 1900);
+    QTest::qWait(300);
+    EXPECT_EQ(at.size(), 1u);
+    EXPECT_FALSE(box->isChecked());
+    form.CanClose = true;
+  }
+  calixo::setMessageHook(nullptr);
 }
 
 // The application object must outlive every window and die before Qt's own
