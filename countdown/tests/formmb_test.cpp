@@ -278,7 +278,6 @@ TEST_F(FormMBTest, ReadsTheReminderWhenTheTimeIsUp) {
   EXPECT_EQ(shown[0].text, QStringLiteral("after"));
 }
 
-#ifdef CALIXO_REAL_CONTOURA
 TEST_F(FormMBTest, IsShapedByItsRegionFile) {
   EXPECT_FALSE(form->mask().isEmpty());
   EXPECT_TRUE(form->mask().boundingRect().intersects(QRect(0, 0, 355, 239)));
@@ -289,7 +288,6 @@ TEST_F(FormMBTest, IsShapedByItsRegionFile) {
   EXPECT_TRUE(unshaped.mask().isEmpty());
   EXPECT_EQ(shown, std::vector<Shown>({{0, QStringLiteral(".exb 没有找到")}}));
 }
-#endif
 
 TEST_F(FormMBTest, RefusesToCloseUntilAllowed) {
   EXPECT_FALSE(form->close());
