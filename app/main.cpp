@@ -1,13 +1,31 @@
-// Calixo's entry point: creates the window set and runs the event loop.
-#include "ui.h"
+// Calixo's entry point: creates the window set in its fixed order, shows the
+// main window and runs the event loop until the main window has closed.
+#include "mainform.h"
 
-#include <QWidget>
+#include "calixodata.h"
+#include "ui.h"
 
 int main(int argc, char **argv) {
   calixo::CalixoApplication app(argc, argv);
-  QWidget w;
-  w.setWindowTitle(QStringLiteral("Veloria"));
-  w.resize(586, 353);
-  w.show();
-  return app.exec();
+  // The loop ends when the main window closes, whatever else is visible.
+  app.setQuitOnLastWindowClosed(false);
+  calixo::initDataResources();
+
+  // 1. The main window: settings, time table, month, picture. An error its
+  // own code does not handle is reported and start-up goes on.
+  MainForm = new TMainForm;
+  calixo::guarded([] { MainForm->FormCreate(); });
+  QObject::connect(MainForm, &TMainForm::closed, &app, &QCoreApplication::quit);
+
+  // 2. The time-list window MainTIMELIST is created here: hidden, registered
+  //    with MainForm->addToolWindow and MainForm->setTimeListWindow.
+  // 3. The memo list window MemoListForm is created here (hidden, addToolWindow).
+  // 4. The countdown window FormMB is created here (hidden, addToolWindow).
+  // 5. The year/month dialog OKSeleYMDlg is created here (hidden).
+
+  MainForm->show();
+  app.exec();
+
+  delete MainForm;
+  return 0;
 }

@@ -1,0 +1,192 @@
+// Start-up of the main window to its first paint, beside a bare frameless
+// widget of the same size, and RefreshMonth over a large time table.
+//
+// Every start-up runs in a child process of its own (a fresh application
+// object each time, and a peak memory figure that belongs to that start-up
+// alone); the child reports its time through a pipe. Run offscreen unless
+// QT_QPA_PLATFORM says otherwise.
+#include "mainform.h"
+
+#include "clock.h"
+#include "ui.h"
+
+#include <QEvent>
+#include <QWidget>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+calixo::ManualClock g_clock{{2024, 5, 15, 10, 0, 0, 0}};
+
+// A folder with the shipped data files and a time table of n entries, none
+// of them in May 2024 (so every Locate of a month scan reads the whole table).
+std::map<int, fs::path> g_folders;
+
+const fs::path &folderWithEntries(int n) {
+  auto &folders = g_folders;
+  auto it = folders.find(n);
+  if (it != folders.end())
+    return it->second;
+  std::string pattern = (fs::temp_directory_path() / "calixo-bench-XXXXXX").string();
+  if (!::mkdtemp(pattern.data()))
+    std::abort();
+  const fs::path dir = pattern;
+  for (const auto &f : fs::directory_iterator(CALIXO_RUNTIME_DATA_DIR))
+    fs::copy_file(f.path(), dir / f.path().filename());
+  const fs::path old = fs::current_path();
+  fs::current_path(dir);
+  {
+    dbf::TDbfDataSet table;
+    bool busy = false;
+    TTimeTable tt(table, busy);
+    tt.CreateTimeTableIfMissing();
+    tt.OpenTable();
+    for (int i = 0; i < n; ++i) {
+      auto row = std::make_shared<STIMELISTDATA>();
+      row->Hour = i % 24;
+      row->Minute = (i % 2) * 30;
+      row->Text = "entry " + std::to_string(i);
+      row->SetFlag = i % 2;
+      tt.SaveEntry(2020, 1 + i % 12, 1 + i % 28, row, 2);
+    }
+    table.Close();
+  }
+  fs::current_path(old);
+  return folders.emplace(n, dir).first->second;
+}
+
+// Signals the first paint of the watched widget.
+class FirstPaint : public QObject {
+public:
+  bool painted = false;
+  bool eventFilter(QObject *, QEvent *e) override {
+    if (e->type() == QEvent::Paint)
+      painted = true;
+    return false;
+  }
+};
+
+struct StartResult {
+  double seconds = 0;
+  long maxRssKiB = 0;
+};
+
+// In a child process: the application object, the window, its first paint.
+StartResult startInChild(bool mainWindow, const fs::path &dir) {
+  int fds[2];
+  if (::pipe(fds) != 0)
+    std::abort();
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(fds[0]);
+    fs::current_path(dir);
+    calixo::setClock(&g_clock);
+    calixo::setMessageHook([](const QString &) {});
+    const auto start = Clock::now();
+    static int argc = 1;
+    static char name[] = "calixo";
+    static char *argv[] = {name, nullptr};
+    calixo::CalixoApplication app(argc, argv);
+    FirstPaint watch;
+    QWidget *w;
+    if (mainWindow) {
+      auto *form = new TMainForm;
+      form->FormCreate();
+      w = form;
+    } else {
+      w = new QWidget(nullptr, Qt::FramelessWindowHint);
+      w->resize(586, 353);
+    }
+    w->installEventFilter(&watch);
+    w->show();
+    while (!watch.painted)
+      app.processEvents(QEventLoop::WaitForMoreEvents);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    if (::write(fds[1], &seconds, sizeof seconds) != sizeof seconds)
+      ::_exit(2);
+    ::_exit(0);  // the figure is taken; tearing down is not part of it
+  }
+  ::close(fds[1]);
+  StartResult r;
+  if (::read(fds[0], &r.seconds, sizeof r.seconds) != sizeof r.seconds)
+    r.seconds = -1;
+  ::close(fds[0]);
+  int status = 0;
+  struct rusage usage {};
+  ::wait4(pid, &status, 0, &usage);
+  r.maxRssKiB = usage.ru_maxrss;
+  return r;
+}
+
+void runStartup(benchmark::State &state, bool mainWindow) {
+  const fs::path &dir = folderWithEntries(static_cast<int>(state.range(0)));
+  long peak = 0;
+  for (auto _ : state) {
+    const StartResult r = startInChild(mainWindow, dir);
+    if (r.seconds < 0) {
+      state.SkipWithError("the child did not report");
+      return;
+    }
+    state.SetIterationTime(r.seconds);
+    peak = std::max(peak, r.maxRssKiB);
+  }
+  state.counters["peak_MiB"] = static_cast<double>(peak) / 1024.0;
+}
+
+void BM_StartupBareWindow(benchmark::State &state) { runStartup(state, false); }
+void BM_StartupMainWindow(benchmark::State &state) { runStartup(state, true); }
+BENCHMARK(BM_StartupBareWindow)->Arg(10)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_StartupMainWindow)->Arg(10)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// RefreshMonth runs in this process; the start-up children fork before it
+// creates its application object, so none of them inherits one.
+void BM_RefreshMonthInProcess(benchmark::State &state) {
+  const fs::path &dir = folderWithEntries(static_cast<int>(state.range(0)));
+  const fs::path old = fs::current_path();
+  fs::current_path(dir);
+  calixo::setClock(&g_clock);
+  calixo::setMessageHook([](const QString &) {});
+  static int argc = 1;
+  static char name[] = "calixo";
+  static char *argv[] = {name, nullptr};
+  {
+    calixo::CalixoApplication app(argc, argv);
+    TMainForm form;
+    form.FormCreate();
+    for (auto _ : state) {
+      form.RefreshMonth();
+      benchmark::DoNotOptimize(HasEntries.data());
+    }
+    state.counters["entries"] = static_cast<double>(form.DbfDataSetTIMELIST->RecordCount());
+  }
+  fs::current_path(old);
+}
+BENCHMARK(BM_RefreshMonthInProcess)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  if (!std::getenv("QT_QPA_PLATFORM"))
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  for (const auto &[n, dir] : g_folders) {
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  }
+  return 0;
+}

@@ -1,0 +1,40 @@
+// TCellCanvas: what a grid's draw-cell handler draws with. The grid hands
+// its handler a canvas on its painter; tests hand it a recording one and
+// check what was written where.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QRect>
+#include <QString>
+
+class QPainter;
+
+class TCellCanvas {
+public:
+  virtual ~TCellCanvas() = default;
+
+  QFont Font;
+  QColor FontColor = Qt::black;
+
+  // Writes text with its top-left corner at (x, y); clip, when not null,
+  // limits the drawing to that rectangle.
+  virtual void TextOut(int x, int y, const QString &text, const QRect &clip = QRect()) = 0;
+  // Draws picture with its top-left corner at (x, y), honouring its alpha.
+  virtual void Draw(int x, int y, const QImage &picture) = 0;
+};
+
+class TPainterCanvas final : public TCellCanvas {
+public:
+  explicit TPainterCanvas(QPainter &painter) : m_painter(painter) {}
+  void TextOut(int x, int y, const QString &text, const QRect &clip = QRect()) override;
+  void Draw(int x, int y, const QImage &picture) override;
+
+private:
+  QPainter &m_painter;
+};
+
+// A copy of picture in which every pixel of the colour of pixel (1, 1) is
+// fully transparent.
+QImage transparentFromPixel11(const QImage &picture);

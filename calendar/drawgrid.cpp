@@ -1,0 +1,91 @@
+#include "drawgrid.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
+
+TDrawGrid::TDrawGrid(QWidget *parent) : QWidget(parent) {
+  setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void TDrawGrid::setGridSize(int cols, int rows, int colWidth, int rowHeight, int fixedRows) {
+  m_cols = cols;
+  m_rows = rows;
+  m_colWidth = colWidth;
+  m_rowHeight = rowHeight;
+  m_fixedRows = fixedRows;
+  m_col = 0;
+  m_row = fixedRows < rows ? fixedRows : 0;
+  update();
+}
+
+QRect TDrawGrid::CellRect(int col, int row) const {
+  if (col < 0 || col >= m_cols || row < 0 || row >= m_rows)
+    return {};
+  return QRect(col * m_colWidth, row * m_rowHeight, m_colWidth, m_rowHeight);
+}
+
+bool TDrawGrid::MouseToCell(QPoint p, int &col, int &row) const {
+  if (p.x() < 0 || p.y() < 0)
+    return false;
+  col = p.x() / m_colWidth;
+  row = p.y() / m_rowHeight;
+  return col < m_cols && row < m_rows;
+}
+
+void TDrawGrid::InvalidateCell(int col, int row) {
+  const QRect r = CellRect(col, row);
+  if (!r.isNull())
+    update(r);
+}
+
+void TDrawGrid::setCurrentCell(int col, int row) {
+  if (col == m_col && row == m_row)
+    return;
+  InvalidateCell(m_col, m_row);
+  m_col = col;
+  m_row = row;
+  InvalidateCell(m_col, m_row);
+}
+
+void TDrawGrid::paintEvent(QPaintEvent *e) {
+  QPainter p(this);
+  TPainterCanvas canvas(p);
+  for (int row = 0; row < m_rows; ++row)
+    for (int col = 0; col < m_cols; ++col) {
+      const QRect r = CellRect(col, row);
+      if (!e->region().intersects(r))
+        continue;
+      const bool current = col == m_col && row == m_row;
+      QColor background = row < m_fixedRows ? QColor(Qt::white) : palette().color(QPalette::Base);
+      if (current && !hasFocus() && row >= m_fixedRows)
+        background = palette().color(QPalette::Highlight);
+      p.fillRect(r, background);
+      canvas.Font = font();
+      canvas.FontColor = Qt::black;
+      if (OnDrawCell)
+        OnDrawCell(canvas, col, row, r);
+      if (current && hasFocus()) {
+        QStyleOptionFocusRect opt;
+        opt.initFrom(this);
+        opt.rect = r;
+        opt.backgroundColor = background;
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &opt, &p, this);
+      }
+    }
+}
+
+void TDrawGrid::mousePressEvent(QMouseEvent *e) {
+  int col, row;
+  if (e->button() == Qt::LeftButton && MouseToCell(e->position().toPoint(), col, row) &&
+      row >= m_fixedRows)
+    setCurrentCell(col, row);
+  setFocus(Qt::MouseFocusReason);
+}
+
+void TDrawGrid::mouseReleaseEvent(QMouseEvent *e) {
+  if (OnMouseUp)
+    OnMouseUp(e);
+}

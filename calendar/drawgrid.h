@@ -1,0 +1,48 @@
+// TDrawGrid: an owner-drawn grid of fixed-size cells. It fills each cell
+// with its background (white for fixed rows, the window colour for the
+// others, the selection colour for the current cell while the grid has no
+// focus), resets the canvas font and lets OnDrawCell draw the rest; a focus
+// frame marks the current cell while the grid has the focus. A press on a
+// non-fixed cell makes it current; every release is passed to OnMouseUp.
+#pragma once
+
+#include "cellcanvas.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class TDrawGrid : public QWidget {
+  Q_OBJECT
+public:
+  using DrawCellEvent = std::function<void(TCellCanvas &canvas, int col, int row, const QRect &rect)>;
+  using MouseUpEvent = std::function<void(QMouseEvent *e)>;
+
+  explicit TDrawGrid(QWidget *parent = nullptr);
+
+  void setGridSize(int cols, int rows, int colWidth, int rowHeight, int fixedRows);
+  int ColCount() const { return m_cols; }
+  int RowCount() const { return m_rows; }
+
+  DrawCellEvent OnDrawCell;
+  MouseUpEvent OnMouseUp;
+
+  QRect CellRect(int col, int row) const;
+  // The cell under point p; false in the strip beside or below the cells.
+  bool MouseToCell(QPoint p, int &col, int &row) const;
+  // Repaints that one cell.
+  void InvalidateCell(int col, int row);
+
+  int Col() const { return m_col; }
+  int Row() const { return m_row; }
+  void setCurrentCell(int col, int row);
+
+protected:
+  void paintEvent(QPaintEvent *e) override;
+  void mousePressEvent(QMouseEvent *e) override;
+  void mouseReleaseEvent(QMouseEvent *e) override;
+
+private:
+  int m_cols = 5, m_rows = 5, m_colWidth = 64, m_rowHeight = 24, m_fixedRows = 1;
+  int m_col = 0, m_row = 1;
+};

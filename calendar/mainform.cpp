@@ -1,0 +1,343 @@
+#include "mainform.h"
+
+#include "buttonpictures.h"
+#include "calixodata.h"
+#include "calixoini.h"
+#include "cellcanvas.h"
+#include "clock.h"
+#include "contoura.h"
+#include "drawgrid.h"
+#include "filenames.h"
+#include "imagemy.h"
+#include "lunar.h"
+#include "picturebutton.h"
+#include "toolwindow.h"
+#include "ui.h"
+#include "zuimage.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMouseEvent>
+
+#include <stdexcept>
+
+TMainForm *MainForm = nullptr;
+
+namespace {
+
+// The classic Windows desktop colour, in which the month number is drawn.
+const QColor kDesktopColour(0x3A, 0x6E, 0xA5);
+const QColor kSilver(0xC0, 0xC0, 0xC0);
+constexpr int kGridFontPoints = 8;
+
+QLabel *makeLabel(QWidget *parent, const char *name, QRect geometry, const QFont &font,
+                  const QColor &colour) {
+  auto *label = new QLabel(parent);
+  label->setObjectName(QLatin1String(name));
+  label->setGeometry(geometry);
+  label->setFont(font);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  QPalette pal = label->palette();
+  pal.setColor(QPalette::Window, Qt::white);
+  pal.setColor(QPalette::WindowText, colour);
+  label->setPalette(pal);
+  label->setAutoFillBackground(true);
+  return label;
+}
+
+// Loads a bitmap file named relative to the current directory.
+bool loadBitmapFile(const QString &name, QImage &out) {
+  QImage img;
+  if (name.isEmpty())
+    return false;
+  const std::string path = calixo::resolveFileName(name.toStdString());
+  if (!img.load(QString::fromStdString(path)) || img.isNull())
+    return false;
+  out = img;
+  return true;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint) {
+  calixo::initDataResources();
+  setObjectName(QStringLiteral("MainForm"));
+  setWindowTitle(QStringLiteral("Veloria"));
+  setFixedSize(586, 353);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, kSilver);
+  setPalette(pal);
+  setAutoFillBackground(true);
+
+  ImageMy1 = new TImageMy(this);
+  ImageMy1->setObjectName(QStringLiteral("ImageMy1"));
+  ImageMy1->move(0, 0);
+  ImageMy1->setPicture(loadSkinPicture(QStringLiteral(":/skins/main.jpg")));
+
+  ZuImage1 = new TZuImage(this);
+  ZuImage1->setObjectName(QStringLiteral("ZuImage1"));
+  ZuImage1->setGeometry(33, 8, 192, 292);
+  ZuImage1->setShowStyle(0);
+
+  LabelYear = makeLabel(this, "LabelYear", QRect(232, 48, 36, 19),
+                        calixo::substituteFont(QStringLiteral("Comic Sans MS"), 20, true), Qt::red);
+  LabelMonthN = makeLabel(this, "LabelMonthN", QRect(232, 62, 49, 73),
+                          calixo::substituteFont(QStringLiteral("Comic Sans MS"), 60, true),
+                          kDesktopColour);
+  // The narrow script face of the English month name is stood in for by a
+  // condensed serif, so that "September" fits the label as it did.
+  QFont monthNameFont = calixo::substituteFont(QStringLiteral("English111 Vivace BT"), 50, true);
+  monthNameFont.setStretch(QFont::Condensed);
+  LabelMonthE = makeLabel(this, "LabelMonthE", QRect(288, 71, 217, 49), monthNameFont, Qt::red);
+  // The year sits over the top of the month number's label.
+  LabelYear->raise();
+
+  DrawGridDate = new TDrawGrid(this);
+  DrawGridDate->setObjectName(QStringLiteral("DrawGridDate"));
+  DrawGridDate->setGeometry(230, 120, 281, 177);
+  DrawGridDate->setGridSize(7, 7, 38, 25, 1);
+  QFont gridFont = calixo::substituteFont(QStringLiteral("MS Sans Serif"), 11, true);
+  gridFont.setPointSize(kGridFontPoints);
+  DrawGridDate->setFont(gridFont);
+  DrawGridDate->OnDrawCell = [this](TCellCanvas &canvas, int col, int row, const QRect &rect) {
+    OnDrawGirdDateDrawCell(canvas, col, row, rect);
+  };
+  DrawGridDate->OnMouseUp = [this](QMouseEvent *e) { OnDrawGridDateMouseUp(e); };
+
+  ImageClose = createSkinButton("ImageClose", QPoint(529, 237), "B6", QPoint(-1, -1));
+  connect(ImageClose, &TPictureButton::clicked, this, &QWidget::close);
+
+  DbfDataSetTIMELIST = std::make_unique<dbf::TDbfDataSet>("DbfDataSetTIMELIST");
+  m_timeTable = std::make_unique<TTimeTable>(*DbfDataSetTIMELIST, TableBusy);
+  m_timeTable->setHooks({
+      [this](int, int, int day) { MarkDayCell(FirstCell + day - 1, true); },
+      [this](int, int, int) {
+        if (calixo::clock().now().sameDate(SelYear, SelMonth, SelDay))
+          ArmNextAlarm(SelYear, SelMonth, SelDay);
+      },
+      [this](const STIMELISTDATAPtr &row) {
+        if (m_entryAppended)
+          m_entryAppended(row);
+      },
+  });
+}
+
+TMainForm::~TMainForm() {
+  if (MainForm == this)
+    MainForm = nullptr;
+  try {
+    if (DbfDataSetTIMELIST && DbfDataSetTIMELIST->Active())
+      DbfDataSetTIMELIST->Close();
+  } catch (const std::exception &) {
+    // Nothing is pending at exit: every change was written when it was made.
+  }
+}
+
+TPictureButton *TMainForm::createSkinButton(const char *objectName, QPoint pos, const char *key,
+                                            QPoint pressOffset) {
+  auto *button = new TPictureButton(this);
+  button->setObjectName(QLatin1String(objectName));
+  button->move(pos);
+  button->setCursor(Qt::PointingHandCursor);
+  button->setPressOffset(pressOffset);
+  m_skinButtons.push_back({button, key});
+  return button;
+}
+
+void TMainForm::loadSkinButtons() {
+  // The picture's pixel (1, 1) becomes transparent as it is loaded.
+  for (const SkinButton &b : m_skinButtons) {
+    const calixo::SButtonPicture pic = calixo::buttonPicture(*m_settings, "Mainbutton", b.key);
+    b.button->loadPicture(calixo::fromGbk(pic.File), QString::fromStdString(pic.Resource));
+  }
+}
+
+void TMainForm::FormCreate() {
+  // 1. The settings object, the button pictures and a clear busy flag;
+  // 2. the buttons are transparent from their pictures.
+  m_settings = std::make_unique<TCalixoini>();
+  if (!calixo::fileExists(m_settings->FileName))
+    m_settings->WriteDefaultSettings();
+  loadSkinButtons();
+  TableBusy = false;
+  // 3. The skin drags this window.
+  ImageMy1->FormHandle = this;
+  // 4. Shapes: the month picture first, then the window.
+  SetRgn(ZuImage1, "Zuimage.EXB");
+  SetRgn(this, "CALIXOBL.EXB");
+  // 5. The time table. A file that cannot be opened (a damaged header, say)
+  // is reported and left exactly as it is; the program runs without entries.
+  calixo::guarded([this] {
+    CreateTimeTableIfMissing();
+    m_timeTable->OpenTable();
+  });
+  // 6.
+  for (size_t i = 0; i < WeekdayNames.size(); ++i)
+    WeekdayNames[i] = WeekdayNamesCn[i];
+  // 7.
+  const calixo::LocalDateTime today = calixo::clock().now();
+  SelYear = today.year;
+  SelMonth = today.month;
+  SelDay = today.day;
+  // 9. (The alarm is armed after the purge, step 11, since the compaction
+  // renumbers records and the armed copy must name the record it fires.)
+  LayoutMonth(SelYear, SelMonth);
+  setMonthLabels();
+  // 10.
+  HaveDataBitmap = transparentFromPixel11(QImage(QStringLiteral(":/bmp/BMPHAVEDATA.bmp")));
+  // 11. The purge on the 1st, then the pending alarm of today.
+  calixo::guarded([this] { PurgePreviousMonth(); });
+  ArmNextAlarm(SelYear, SelMonth, SelDay);
+  // 12.
+  ZuImage1->IsDefaultBmp = false;
+  LoadMonthPicture();
+}
+
+int TMainForm::DaysInMonth(int year, int month) { return MonthLength(year, month); }
+
+void TMainForm::LayoutMonth(int year, int month) {
+  const SMonthLayout layout = monthCells(year, month, DaysInMonth(year, month));
+  FirstCell = layout.FirstCell;
+  DayCells = layout.DayCells;
+  const std::vector<int32_t> marks = m_timeTable->DayMarks(year, month, layout.Days);
+  for (int d = 1; d <= layout.Days; ++d)
+    HasEntries[static_cast<size_t>(FirstCell + d - 1)] = marks[static_cast<size_t>(d - 1)];
+}
+
+void TMainForm::RefreshMonth() {
+  LayoutMonth(SelYear, SelMonth);
+  if (m_showDay)
+    m_showDay(SelYear, SelMonth, SelDay);
+  DrawGridDate->update();
+  setMonthLabels();
+}
+
+void TMainForm::setMonthLabels() {
+  if (SelMonth >= 1 && SelMonth <= 12)
+    LabelMonthE->setText(QLatin1String(MonthNamesEn[static_cast<size_t>(SelMonth - 1)]));
+  LabelMonthN->setText(QString::number(SelMonth));
+  LabelYear->setText(QString::number(SelYear));
+  LabelYear->adjustSize();
+}
+
+void TMainForm::MarkDayCell(int cell, bool has) {
+  if (cell < 0 || cell >= kDayCellCount)
+    return;
+  HasEntries[static_cast<size_t>(cell)] = has ? 1 : 0;
+  DrawGridDate->InvalidateCell(cell % 7, cell / 7 + 1);
+}
+
+void TMainForm::showDefaultPicture() {
+  QImage picture;
+  if (!loadBitmapFile(QStringLiteral("calixo.bmp"), picture))
+    throw std::runtime_error("Cannot load the month picture \"calixo.bmp\": the file is missing or "
+                             "not a bitmap");
+  ZuImage1->Bitmap = picture;
+  ZuImage1->IsDefaultBmp = true;
+  ZuImage1->Redraw();
+}
+
+void TMainForm::LoadMonthPicture() {
+  const std::string value = m_settings->ReadSetting("Monthbmp", "M" + std::to_string(SelMonth));
+  if (!value.empty()) {
+    QImage picture;
+    if (loadBitmapFile(calixo::fromGbk(value), picture)) {
+      ZuImage1->Bitmap = picture;
+      ZuImage1->Redraw();
+      ZuImage1->IsDefaultBmp = false;
+    } else if (!ZuImage1->IsDefaultBmp) {
+      showDefaultPicture();
+    }
+  } else if (!ZuImage1->IsDefaultBmp) {
+    showDefaultPicture();
+  }
+}
+
+void TMainForm::CreateTimeTableIfMissing() { m_timeTable->CreateTimeTableIfMissing(); }
+
+void TMainForm::LoadDayEntries(int Year, int Month, int Day, TTimeList &List) {
+  m_timeTable->LoadDayEntries(Year, Month, Day, List);
+}
+
+void TMainForm::SaveEntry(int Year, int Month, int Day, const STIMELISTDATAPtr &Row, int Op) {
+  m_timeTable->SaveEntry(Year, Month, Day, Row, Op);
+}
+
+void TMainForm::ClearAlarm(int RecNo) { m_timeTable->ClearAlarm(RecNo); }
+
+void TMainForm::PurgePreviousMonth() {
+  if (SelDay == 1)
+    m_timeTable->PurgeMonthBefore(SelYear, SelMonth);
+}
+
+void TMainForm::ArmNextAlarm(int year, int month, int day) {
+  if (m_armNextAlarm)
+    m_armNextAlarm(year, month, day);
+}
+
+void TMainForm::setAlarmClock(std::function<void(int, int, int)> armNextAlarm) {
+  m_armNextAlarm = std::move(armNextAlarm);
+}
+
+void TMainForm::setTimeListWindow(std::function<void(int, int, int)> showDay,
+                                  std::function<void(const STIMELISTDATAPtr &)> entryAppended) {
+  m_showDay = std::move(showDay);
+  m_entryAppended = std::move(entryAppended);
+}
+
+void TMainForm::addToolWindow(calixo::TToolWindow *window) { m_toolWindows.emplace_back(window); }
+
+void TMainForm::OnDrawGirdDateDrawCell(TCellCanvas &canvas, int col, int row, const QRect &rect) {
+  canvas.FontColor = (col == 0 || col == 6) ? QColor(Qt::red) : QColor(Qt::black);
+  if (row == 0) {
+    if (col >= 0 && col < 7)
+      canvas.TextOut(rect.left(), rect.top() + 2,
+                     QString::fromStdString(WeekdayNames[static_cast<size_t>(col)]), rect);
+    return;
+  }
+  const int k = cellOf(col, row);
+  if (k < 0)
+    return;
+  const int d = DayCells[static_cast<size_t>(k)];
+  if (d == 0)
+    return;
+  canvas.TextOut(rect.left() + 2, rect.top(), QString::number(d), rect);
+  const int cx = rect.left() + rect.width() / 2;
+  const int cy = rect.top() + rect.height() / 2;
+  const int bottom = rect.top() + rect.height();
+  if (SelYear > 1920 && SelYear < 2011) {
+    if (const auto ld = lunar::SolarToLunar(SelYear - 1911, SelMonth, d)) {
+      const int size = canvas.Font.pointSize() > 0 ? canvas.Font.pointSize() : kGridFontPoints;
+      QFont small = calixo::chineseFont();
+      small.setBold(canvas.Font.bold());
+      small.setPointSize(std::max(1, (size - 2) / 2));
+      canvas.Font = small;
+      canvas.TextOut(cx - 6, cy, QString::fromStdString(lunar::LunarLabel(*ld)));
+    }
+  }
+  if (HasEntries[static_cast<size_t>(k)] == 1)
+    canvas.Draw(cx, bottom - 18, HaveDataBitmap);
+}
+
+void TMainForm::OnDrawGridDateMouseUp(QMouseEvent *e) {
+  int col, row;
+  if (!DrawGridDate->MouseToCell(e->position().toPoint(), col, row))
+    return;
+  const int k = cellOf(col, row);
+  if (k < 0)
+    return;
+  const int d = DayCells[static_cast<size_t>(k)];
+  if (d == 0)
+    return;
+  SelDay = d;
+  if (m_showDay)
+    m_showDay(SelYear, SelMonth, d);
+}
+
+void TMainForm::closeEvent(QCloseEvent *e) {
+  for (const auto &w : m_toolWindows)
+    if (w)
+      w->CanClose = true;
+  e->accept();
+  emit closed();
+}

@@ -1,0 +1,199 @@
+// Starts the real calixo in an empty folder on an X server, looks at what it
+// wrote and at its windows through the X protocol, saves a screenshot of the
+// main window and closes it the way a window manager does.
+#include "calixoini.h"
+#include "filenames.h"
+#include "tempdir.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+#include <xcb/shape.h>
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string readFile(const std::string &name) {
+  std::ifstream in(calixo::resolveFileName(name), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+template <typename T> using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
+template <typename T> XcbReply<T> reply(T *r) { return XcbReply<T>(r, &std::free); }
+
+struct TopWindow {
+  xcb_window_t id;
+  int width, height;
+  int shapeRects;
+};
+
+class Program {
+public:
+  explicit Program(const std::filesystem::path &dir) {
+    m_pid = ::fork();
+    if (m_pid == 0) {
+      if (::chdir(dir.c_str()) != 0)
+        ::_exit(126);
+      ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+      ::execl(CALIXO_EXECUTABLE, CALIXO_EXECUTABLE, static_cast<char *>(nullptr));
+      ::_exit(127);
+    }
+  }
+  ~Program() {
+    if (m_pid > 0 && !m_done) {
+      ::kill(m_pid, SIGKILL);
+      ::waitpid(m_pid, nullptr, 0);
+    }
+  }
+  // The exit code, or -1 when it did not end normally within the time.
+  int waitForExit(std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+      int status = 0;
+      if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+        m_done = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      }
+      std::this_thread::sleep_for(20ms);
+    }
+    return -1;
+  }
+  bool running() {
+    int status = 0;
+    return ::waitpid(m_pid, &status, WNOHANG) == 0;
+  }
+
+private:
+  pid_t m_pid = -1;
+  bool m_done = false;
+};
+
+class X {
+public:
+  X() : m_conn(xcb_connect(nullptr, nullptr)) {
+    if (!xcb_connection_has_error(m_conn))
+      m_root = xcb_setup_roots_iterator(xcb_get_setup(m_conn)).data->root;
+  }
+  ~X() { xcb_disconnect(m_conn); }
+  bool ok() const { return !xcb_connection_has_error(m_conn); }
+
+  std::vector<TopWindow> viewableTopWindows() {
+    std::vector<TopWindow> out;
+    auto tree = reply(xcb_query_tree_reply(m_conn, xcb_query_tree(m_conn, m_root), nullptr));
+    if (!tree)
+      return out;
+    const xcb_window_t *kids = xcb_query_tree_children(tree.get());
+    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+      auto attr = reply(xcb_get_window_attributes_reply(
+          m_conn, xcb_get_window_attributes(m_conn, kids[i]), nullptr));
+      if (!attr || attr->map_state != XCB_MAP_STATE_VIEWABLE)
+        continue;
+      auto geo = reply(xcb_get_geometry_reply(m_conn, xcb_get_geometry(m_conn, kids[i]), nullptr));
+      auto rects = reply(xcb_shape_get_rectangles_reply(
+          m_conn, xcb_shape_get_rectangles(m_conn, kids[i], XCB_SHAPE_SK_BOUNDING), nullptr));
+      out.push_back({kids[i], geo ? geo->width : 0, geo ? geo->height : 0,
+                     rects ? static_cast<int>(xcb_shape_get_rectangles_rectangles_length(rects.get())) : 0});
+    }
+    return out;
+  }
+
+  QImage grab(const TopWindow &w) {
+    auto img = reply(xcb_get_image_reply(
+        m_conn,
+        xcb_get_image(m_conn, XCB_IMAGE_FORMAT_Z_PIXMAP, w.id, 0, 0, static_cast<uint16_t>(w.width),
+                      static_cast<uint16_t>(w.height), ~0u),
+        nullptr));
+    if (!img || xcb_get_image_data_length(img.get()) < w.width * w.height * 4)
+      return {};
+    QImage shot(xcb_get_image_data(img.get()), w.width, w.height, w.width * 4, QImage::Format_RGB32);
+    return shot.copy();
+  }
+
+  // What a window manager sends when the user closes a window.
+  void sendDeleteWindow(xcb_window_t w) {
+    const xcb_atom_t protocols = atom("WM_PROTOCOLS"), del = atom("WM_DELETE_WINDOW");
+    xcb_client_message_event_t ev{};
+    ev.response_type = XCB_CLIENT_MESSAGE;
+    ev.format = 32;
+    ev.window = w;
+    ev.type = protocols;
+    ev.data.data32[0] = del;
+    ev.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(m_conn, 0, w, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&ev));
+    xcb_flush(m_conn);
+  }
+
+private:
+  xcb_atom_t atom(const char *name) {
+    auto r = reply(xcb_intern_atom_reply(
+        m_conn, xcb_intern_atom(m_conn, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr));
+    return r ? r->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+  }
+  xcb_connection_t *m_conn;
+  xcb_window_t m_root = 0;
+};
+
+using EndToEnd = TempDirTest;
+
+TEST_F(EndToEnd, StartsInAnEmptyFolderShowsOneShapedWindowAndEndsWithZero) {
+  for (const auto &f : std::filesystem::directory_iterator(CALIXO_RUNTIME_DATA_DIR))
+    std::filesystem::copy_file(f.path(), dir() / f.path().filename());
+  X x;
+  ASSERT_TRUE(x.ok()) << "no X display";
+  Program calixo(dir());
+
+  std::vector<TopWindow> windows;
+  const auto end = std::chrono::steady_clock::now() + 20s;
+  while (std::chrono::steady_clock::now() < end && calixo.running()) {
+    windows = x.viewableTopWindows();
+    if (!windows.empty())
+      break;
+    std::this_thread::sleep_for(50ms);
+  }
+  std::this_thread::sleep_for(700ms);  // let the first paint and any other window arrive
+  windows = x.viewableTopWindows();
+  ASSERT_EQ(windows.size(), 1u) << "exactly one visible top-level window";
+  const TopWindow &main = windows[0];
+  EXPECT_EQ(main.width, 586);
+  EXPECT_EQ(main.height, 353);
+  EXPECT_GT(main.shapeRects, 1) << "the window is shaped by its region file";
+
+  const QImage shot = x.grab(main);
+  ASSERT_FALSE(shot.isNull());
+  EXPECT_TRUE(shot.save(QStringLiteral(CALIXO_SCREENSHOT), "PNG"));
+
+  EXPECT_EQ(readFile("Calixo.ini"), TCalixoini::DefaultTemplate());
+  const std::string table = readFile("TimeList.dbf");
+  ASSERT_EQ(table.size(), 226u);
+  const char *names[] = {"DATE", "TIME", "SET", "AUTODEL", "RUN", "DO"};
+  const char types[] = {'N', 'N', 'N', 'N', 'N', 'C'};
+  const int widths[] = {10, 22, 1, 1, 1, 249}, decimals[] = {2, 20, 0, 0, 0, 0};
+  for (size_t i = 0; i < 6; ++i) {
+    const size_t at = 32 + 32 * i;
+    EXPECT_EQ(std::string(table.c_str() + at), names[i]);
+    EXPECT_EQ(table[at + 11], types[i]);
+    EXPECT_EQ(static_cast<unsigned char>(table[at + 16]), widths[i]);
+    EXPECT_EQ(static_cast<unsigned char>(table[at + 17]), decimals[i]);
+  }
+
+  x.sendDeleteWindow(main.id);
+  EXPECT_EQ(calixo.waitForExit(10s), 0);
+}
+
+}  // namespace

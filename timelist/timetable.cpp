@@ -1,0 +1,218 @@
+#include "timetable.h"
+
+#include "clock.h"
+#include "filenames.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <stdexcept>
+
+const std::vector<dbf::FieldDef> &timeTableSchema() {
+  static const std::vector<dbf::FieldDef> fields = {
+      {"DATE", 'N', 10, 2},   {"TIME", 'N', 22, 20}, {"SET", 'N', 1, 0},
+      {"AUTODEL", 'N', 1, 0}, {"RUN", 'N', 1, 0},    {"DO", 'C', 249, 0},
+  };
+  return fields;
+}
+
+dbf::LocateKey dateKey(int year, int month, int day) {
+  return dbf::LocateKey{static_cast<double>(calixo::dayNumber(year, month, day))};
+}
+
+double timeFraction(int hour, int minute) { return (hour * 60 + minute) / 1440.0; }
+
+void splitTimeFraction(double fraction, int32_t &hour, int32_t &minute, int32_t &second) {
+  // The field holds 20 decimals of (h * 60 + m) / 1440, which is never exact;
+  // rounding to the second gives the time that was stored.
+  long total = std::lround(fraction * 86400.0);
+  if (total < 0)
+    total = 0;
+  total %= 86400;
+  hour = static_cast<int32_t>(total / 3600);
+  minute = static_cast<int32_t>(total / 60 % 60);
+  second = static_cast<int32_t>(total % 60);
+}
+
+namespace {
+// Field names match regardless of letter case, as the engine matches them.
+bool sameName(const std::string &a, const std::string &b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+         });
+}
+}  // namespace
+
+TTimeTable::TTimeTable(dbf::TDbfDataSet &table, bool &busy)
+    : m_table(table), m_navigator(table), m_busy(busy) {
+  m_navigator.ConfirmDelete = false;
+}
+
+bool TTimeTable::CreateTimeTableIfMissing() {
+  if (calixo::fileExists(kTimeTableFile))
+    return false;
+  const auto &schema = timeTableSchema();
+  return m_table.CreateTable(kTimeTableFile, 'F', [&schema](int index, dbf::FieldDef &def) {
+    // An empty name after the last field ends the list; answering "go on"
+    // with it is what lets the file be written.
+    if (index < 1 || index > static_cast<int>(schema.size())) {
+      def = dbf::FieldDef{};
+      return true;
+    }
+    def = schema[static_cast<size_t>(index - 1)];
+    return true;
+  });
+}
+
+void TTimeTable::OpenTable() {
+  if (m_table.Active())
+    m_table.Close();
+  m_table.SetTableName(calixo::resolveFileName(kTimeTableFile));
+  m_table.Open();
+  // A file whose header opens but whose field list is not the time table's
+  // (cut short, or another table under this name) is never written to: the
+  // user may want it back.
+  const auto &fields = m_table.Fields();
+  const auto &schema = timeTableSchema();
+  bool same = fields.size() == schema.size();
+  for (size_t i = 0; same && i < schema.size(); ++i)
+    same = sameName(fields[i].name, schema[i].name) && fields[i].type == schema[i].type &&
+           fields[i].width == schema[i].width && fields[i].decimals == schema[i].decimals;
+  if (!same) {
+    const std::string path = m_table.FilePath();
+    m_table.Close();
+    throw std::runtime_error(path + " is not a valid time table: its fields are not DATE, TIME, "
+                             "SET, AUTODEL, RUN and DO");
+  }
+}
+
+void TTimeTable::LoadDayEntries(int Year, int Month, int Day, TTimeList &List) {
+  TBusyGuard busy(m_busy);
+  if (!busy.owns())
+    return;
+  List.clear();
+  try {
+    m_navigator.BtnClick(dbf::TDbfNavigator::nbTop);
+    const dbf::LocateKey key = dateKey(Year, Month, Day);
+    if (!m_table.Locate("DATE", key))
+      return;
+    for (;;) {
+      const int n = m_table.RecNo();
+      auto entry = std::make_shared<STIMELISTDATA>();
+      entry->RecNo = n;
+      List.push_back(entry);
+      entry->Text = m_table.StringGet("DO");
+      entry->SetFlag = m_table.IntegerGet("SET");
+      entry->RunFlag = m_table.IntegerGet("RUN");
+      splitTimeFraction(m_table.FloatGet("TIME"), entry->Hour, entry->Minute, entry->Second);
+      if (!m_table.LocateNext("DATE", key, n))
+        break;
+    }
+  } catch (const std::exception &) {
+    // A table error ends the load quietly with what was read so far.
+  }
+}
+
+void TTimeTable::SaveEntry(int Year, int Month, int Day, const STIMELISTDATAPtr &Row, int Op) {
+  if (!Row)
+    return;
+  {
+    TBusyGuard busy(m_busy);
+    if (!busy.owns())
+      return;
+    if (Op == 0 && m_hooks.MarkDay)
+      m_hooks.MarkDay(Year, Month, Day);
+    try {
+      const bool isNew = Row->RecNo == -1;
+      if (!isNew) {
+        m_table.GotoPosition(Row->RecNo);
+        m_navigator.BtnClick(dbf::TDbfNavigator::nbEdit);
+      } else {
+        m_navigator.BtnClick(dbf::TDbfNavigator::nbBttm);
+        m_navigator.BtnClick(dbf::TDbfNavigator::nbInsert);
+        m_table.FloatPut("DATE", static_cast<double>(calixo::dayNumber(Year, Month, Day)));
+        m_table.FloatPut("TIME", timeFraction(Row->Hour, Row->Minute));
+      }
+      m_table.IntegerPut("SET", Row->SetFlag);
+      m_table.StringPut("DO", Row->Text);
+      m_table.IntegerPut("RUN", Row->RunFlag);
+      m_navigator.BtnClick(dbf::TDbfNavigator::nbPost);
+      if (isNew) {
+        Row->RecNo = m_table.RecNo();
+        if (m_hooks.EntryAppended)
+          m_hooks.EntryAppended(Row);
+      }
+    } catch (const std::exception &) {
+      // The row keeps what the user gave it; a failed first save leaves
+      // RecNo at -1 so the next save appends again. Drop the half-made change.
+      try {
+        m_navigator.BtnClick(dbf::TDbfNavigator::nbCancel);
+      } catch (const std::exception &) {
+      }
+    }
+  }
+  if (Op < 2 && m_hooks.AlarmChanged)
+    m_hooks.AlarmChanged(Year, Month, Day);
+}
+
+void TTimeTable::ClearAlarm(int RecNo) {
+  TBusyGuard busy(m_busy);
+  if (!busy.owns())
+    return;
+  try {
+    m_table.GotoPosition(RecNo);
+    m_navigator.BtnClick(dbf::TDbfNavigator::nbEdit);
+    m_table.IntegerPut("SET", 0);
+    m_navigator.BtnClick(dbf::TDbfNavigator::nbPost);
+  } catch (const std::exception &) {
+    // The alarm fires all the same.
+    try {
+      m_navigator.BtnClick(dbf::TDbfNavigator::nbCancel);
+    } catch (const std::exception &) {
+    }
+  }
+}
+
+bool TTimeTable::PurgeMonthBefore(int year, int month) {
+  int py = year, pm = month - 1;
+  if (pm < 1) {
+    pm = 12;
+    --py;
+  }
+  // A table that could not be opened is left exactly as it is on disk.
+  if (!m_table.Active())
+    return false;
+  if (m_table.RecordCount() == 0)
+    return false;
+  const int64_t first = calixo::dayNumber(py, pm, 1);
+  const int64_t next = calixo::dayNumber(year, month, 1);
+  for (int64_t dn = first; dn < next; ++dn) {
+    const dbf::LocateKey key{static_cast<double>(dn)};
+    bool found = m_table.Locate("DATE", key);
+    while (found) {
+      const int n = m_table.RecNo();
+      m_navigator.BtnClick(dbf::TDbfNavigator::nbDelete);
+      // A deleted record still matches until the compaction, so the search
+      // goes on after it rather than from the top.
+      found = m_table.LocateNext("DATE", key, n);
+    }
+  }
+  // The packed copy is flushed and renamed over the table in one step, so a
+  // crash leaves either the old table or the compacted one, never neither.
+  m_table.ReplaceByPackedCopy("pp");
+  return true;
+}
+
+std::vector<int32_t> TTimeTable::DayMarks(int year, int month, int days) {
+  std::vector<int32_t> marks(static_cast<size_t>(days > 0 ? days : 0), 0);
+  TBusyGuard busy(m_busy);
+  if (!busy.owns())
+    return marks;
+  try {
+    for (int d = 1; d <= days; ++d)
+      marks[static_cast<size_t>(d - 1)] = m_table.Locate("DATE", dateKey(year, month, d)) ? 1 : 0;
+  } catch (const std::exception &) {
+    // The remaining days stay unmarked; nothing is reported.
+  }
+  return marks;
+}

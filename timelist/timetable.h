@@ -1,0 +1,123 @@
+// timelist: the time table, TimeList.dbf. TTimeTable wraps the one table
+// component of the main window and performs the record-level operations the
+// rest of the program needs: creating the file when missing, loading the
+// entries of one date, saving one time-list row, clearing a fired alarm and
+// the start-of-month purge. Dates are keyed by their day number; records are
+// found by sequential search, and record numbers stay positions because the
+// only deletion (the purge) is followed at once by a compaction.
+//
+// Every operation but the purge runs under the busy flag that the main window
+// owns. The flag is never waited on: an operation entered while it is set
+// returns at once and touches nothing. Engine errors are swallowed by those
+// operations (the user keeps the values typed); the purge lets them through.
+// Plain C++ over dbf::TDbfDataSet, no Qt.
+#pragma once
+
+#include "dbf.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// One time-list row, or one stored entry as loaded. Texts are GBK bytes.
+struct STIMELISTDATA {
+  std::string TimeText;    // row label such as "7:30"; empty in loaded entries
+  std::string Text;        // DO
+  int32_t SetFlag = 0;     // SET
+  int32_t AlarmState = -1; // row display state: -1 no record, 1 set, 0 cancelled
+  int32_t Hour = 0, Minute = 0, Second = 0;
+  int32_t RecNo = -1;      // record in the table, -1 while the row has none
+  int32_t RunFlag = 0;     // RUN
+  uint8_t Armed = 0;       // the clock's pending copy only
+};
+
+// An entry may sit in two lists at once (a time-list row stored for the first
+// time is also one of the day's entries), hence shared ownership.
+using STIMELISTDATAPtr = std::shared_ptr<STIMELISTDATA>;
+using TTimeList = std::vector<STIMELISTDATAPtr>;
+
+// The six fields of TimeList.dbf in order: name, type, width, decimals.
+const std::vector<dbf::FieldDef> &timeTableSchema();
+
+// The table file's name on disk. Lookups ignore letter case, so an existing
+// TIMELIST.DBF is the same file.
+inline constexpr const char *kTimeTableFile = "TimeList.dbf";
+
+// Sets a flag for the life of the guard unless it was set already; owns()
+// tells whether this guard got it.
+class TBusyGuard {
+public:
+  explicit TBusyGuard(bool &flag) : m_flag(flag), m_owns(!flag) { m_flag = true; }
+  ~TBusyGuard() {
+    if (m_owns)
+      m_flag = false;
+  }
+  TBusyGuard(const TBusyGuard &) = delete;
+  TBusyGuard &operator=(const TBusyGuard &) = delete;
+  bool owns() const { return m_owns; }
+
+private:
+  bool &m_flag;
+  bool m_owns;
+};
+
+class TTimeTable {
+public:
+  struct Hooks {
+    // SaveEntry with Op 0: the date's cell gets its marker (set or cancel).
+    std::function<void(int year, int month, int day)> MarkDay;
+    // SaveEntry with Op below 2, after the table work: the alarm clock may
+    // have to choose its pending entry again.
+    std::function<void(int year, int month, int day)> AlarmChanged;
+    // SaveEntry stored a row for the first time: it joins the day's entries.
+    std::function<void(const STIMELISTDATAPtr &row)> EntryAppended;
+  };
+
+  // table and busy belong to the main window and outlive this object.
+  TTimeTable(dbf::TDbfDataSet &table, bool &busy);
+
+  void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+
+  // Creates the empty table file when no file of its name exists. True when
+  // it created one.
+  bool CreateTimeTableIfMissing();
+  // Sets the table name and opens the table. Engine errors pass through, and
+  // so does a file whose fields are not the six of the time table; the table
+  // then stays closed, every later operation does nothing and the file is
+  // left as it is.
+  void OpenTable();
+
+  // Replaces List by the stored entries of the date, in file order.
+  void LoadDayEntries(int Year, int Month, int Day, TTimeList &List);
+  // Stores one row: Op 0 after a set/cancel mark change, 2 after a text change.
+  void SaveEntry(int Year, int Month, int Day, const STIMELISTDATAPtr &Row, int Op);
+  // Stores SET = 0 in record RecNo (an alarm that fired).
+  void ClearAlarm(int RecNo);
+  // Deletes every entry of the month before (year, month) and compacts the
+  // file; nothing when the table is closed or holds no record. Errors pass
+  // through. Returns true when the file was compacted.
+  bool PurgeMonthBefore(int year, int month);
+
+  // For the month grid: for d = 1..days, 1 when the table holds a record of
+  // that date. An engine error leaves the remaining days 0; a busy table gives
+  // all 0 without touching it.
+  std::vector<int32_t> DayMarks(int year, int month, int days);
+
+  dbf::TDbfDataSet &table() { return m_table; }
+  dbf::TDbfNavigator &navigator() { return m_navigator; }
+
+private:
+  dbf::TDbfDataSet &m_table;
+  dbf::TDbfNavigator m_navigator;
+  bool &m_busy;
+  Hooks m_hooks;
+};
+
+// The key Locate compares with DATE: the date's day number.
+dbf::LocateKey dateKey(int year, int month, int day);
+// Fraction of a day for a time of day, seconds left out.
+double timeFraction(int hour, int minute);
+// Hour, minute and second of a day fraction, to the nearest second.
+void splitTimeFraction(double fraction, int32_t &hour, int32_t &minute, int32_t &second);
