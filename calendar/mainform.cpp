@@ -106,6 +106,7 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint)
 
   ImageClose = createSkinButton("ImageClose", QPoint(529, 237), "B6", QPoint(-1, -1));
   connect(ImageClose, &TPictureButton::clicked, this, &QWidget::close);
+  createNavigationControls();
 
   DbfDataSetTIMELIST = std::make_unique<dbf::TDbfDataSet>("DbfDataSetTIMELIST");
   m_timeTable = std::make_unique<TTimeTable>(*DbfDataSetTIMELIST, TableBusy);
