@@ -1,7 +1,9 @@
 // Calixo's entry point: creates the window set in its fixed order, shows the
 // main window and runs the event loop until the main window has closed.
+#include "formmb.h"
 #include "mainform.h"
 #include "timelistform.h"
+#include "okseleymdlg.h"
 
 #include "calixodata.h"
 #include "ui.h"
@@ -22,13 +24,20 @@ int main(int argc, char **argv) {
   MainTIMELIST = new TMainTIMELIST(MainForm);
   calixo::guarded([] { MainTIMELIST->FormCreate(); });
   // 3. The memo list window MemoListForm is created here (hidden, addToolWindow).
-  // 4. The countdown window FormMB is created here (hidden, addToolWindow).
-  // 5. The year/month dialog OKSeleYMDlg is created here (hidden).
+  // 4. The countdown window, hidden.
+  calixo::guarded([] {
+    FormMB = new TFormMB;
+    MainForm->addToolWindow(FormMB);
+  });
+  // 5. The year/month dialog, hidden.
+  calixo::guarded([] { OKSeleYMDlg = new TOKSeleYMDlg; });
 
   MainForm->show();
   app.exec();
 
   delete MainTIMELIST;
+  delete OKSeleYMDlg;
+  delete FormMB;
   delete MainForm;
   return 0;
 }

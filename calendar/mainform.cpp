@@ -112,6 +112,7 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint)
     if (m_timeListWindow)
       m_timeListWindow->setVisible(!m_timeListWindow->isVisible());
   });
+  createNavigationControls();
 
   DbfDataSetTIMELIST = std::make_unique<dbf::TDbfDataSet>("DbfDataSetTIMELIST");
   m_timeTable = std::make_unique<TTimeTable>(*DbfDataSetTIMELIST, TableBusy);

@@ -89,6 +89,11 @@ public:
   TPictureButton *ImageClose = nullptr;
   TPictureButton *ImageRed = nullptr;
   TAlarmClock *AlarmClock = nullptr;  // NextAlarm and TimerClock
+  TPictureButton *ImageBlue = nullptr;
+  TPictureButton *ImageLastYear = nullptr;
+  TPictureButton *ImageNextYear = nullptr;
+  TPictureButton *ImageBeforMonth = nullptr;
+  TPictureButton *ImageNextMonth = nullptr;
   std::unique_ptr<dbf::TDbfDataSet> DbfDataSetTIMELIST;
   QImage HaveDataBitmap;  // BMPHAVEDATA, transparent at pixel (1, 1)
 
@@ -101,6 +106,14 @@ protected:
 
 private:
   void loadSkinButtons();
+  // The stepping and stopwatch buttons and the labels' dialog (mainnavigation.cpp).
+  void createNavigationControls();
+  void OnImageBlueClick();
+  void OnImageLastYearClick();
+  void OnImageNextYearClick();
+  void OnImageBeforMonthClick();
+  void OnImageNextMonthClick();
+  void OnLabelYearClick();
   void setMonthLabels();
   void showDefaultPicture();
 
