@@ -35,9 +35,10 @@ protected:
         [this](SMEMOLISTDATA *m) {
           m_closedWhileRecords = readDbfFile(TMemoTable::kFileName).records.size();
           m->Show = 0;
-          m_table->HandleMessage(WM_MEMO_SHOW, m, 0);
+          m_live->HandleMessage(WM_MEMO_SHOW, m, 0);
           m_closed.push_back(m->DateTime);
         });
+    m_live = m_table.get();
     m_table->Open();
     return *m_table;
   }
@@ -60,6 +61,7 @@ protected:
 
   calixo::ManualClock m_clock{kStart};
   std::unique_ptr<TMemoTable> m_table;
+  TMemoTable *m_live = nullptr;  // still valid while m_table's old table is being destroyed
   std::vector<double> m_opened, m_closed;
   size_t m_closedWhileRecords = 0;
 };
