@@ -11,6 +11,7 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QPlainTextEdit>
 #include <QTableView>
 #include <QTest>
@@ -118,7 +119,10 @@ TEST_F(MemoListFormTest, NoteEditsReachRowAndTableAndLockOnlyLock) {
   press("ImageADD");
   ASSERT_EQ(visibleNotes().size(), 1);
   QWidget *note = visibleNotes().first();
-  QTest::keyClicks(child<QPlainTextEdit>(note, "noteText"), QStringLiteral("买菜"));
+  // Chinese arrives as the input method's commit.
+  QInputMethodEvent ime;
+  ime.setCommitString(QStringLiteral("买菜"));
+  QCoreApplication::sendEvent(child<QPlainTextEdit>(note, "noteText"), &ime);
   EXPECT_EQ(cell(1, 1), QStringLiteral("买菜"));
   EXPECT_EQ(file().value(0, "TEXT"), "\xC2\xF2\xB2\xCB");
   QTest::mouseClick(child<QToolButton>(note, "noteLock"), Qt::LeftButton);
