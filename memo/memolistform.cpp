@@ -7,6 +7,7 @@
 #include "picturebutton.h"
 #include "ui.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
@@ -28,8 +29,9 @@ public:
   void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override {
     QStyleOptionViewItem bg = option;
     initStyleOption(&bg, index);
-    bg.text.clear();
-    QStyledItemDelegate::paint(p, bg, index);
+    const QWidget *view = option.widget;
+    QStyle *style = view ? view->style() : QApplication::style();
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &bg, p, view);
     const QString text = index.data(Qt::DisplayRole).toString();
     if (text.isEmpty())
       return;
