@@ -129,7 +129,7 @@ void THovrelNote::paintEvent(QPaintEvent *) {
 }
 
 void THovrelNote::onTextChanged() {
-  if (m_restoring || !m_memo)
+  if (m_restoring || !memo())
     return;
   const QString now = m_text->toPlainText();
   std::string gbk;
@@ -157,7 +157,7 @@ void THovrelNote::onTextChanged() {
 }
 
 void THovrelNote::onLockToggled(bool on) {
-  if (!m_memo)
+  if (!memo())
     return;
   m_locked = on;
   m_memo->Lock = on ? 1 : 0;
@@ -166,8 +166,15 @@ void THovrelNote::onLockToggled(bool on) {
   send(WM_MEMO_LOCK);
 }
 
+SMEMOLISTDATA *THovrelNote::memo() {
+  // The record belongs to the owner: once the owner is gone, so may be the record.
+  if (!m_owner)
+    m_memo = nullptr;
+  return m_memo;
+}
+
 void THovrelNote::send(unsigned message, intptr_t lParam) {
-  if (!m_owner || !m_memo)
+  if (!memo())
     return;
   HovrelMessageEvent e(message, reinterpret_cast<uintptr_t>(m_memo), lParam);
   QCoreApplication::sendEvent(m_owner, &e);
@@ -206,11 +213,10 @@ void THovrelNote::savePosition() {
 }
 
 void THovrelNote::closeEvent(QCloseEvent *e) {
-  if (m_memo) {
-    m_saveTimer.stop();
-    savePosition();
-    SMEMOLISTDATA *memo = m_memo;
-    memo->Show = 0;
+  m_saveTimer.stop();
+  savePosition();
+  if (memo()) {
+    m_memo->Show = 0;
     send(WM_MEMO_SHOW);
     // From here on the owner may free the record at any moment.
     m_memo = nullptr;

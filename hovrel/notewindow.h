@@ -38,6 +38,7 @@ private:
   void placeNote();
   void onTextChanged();
   void onLockToggled(bool on);
+  SMEMOLISTDATA *memo();
   void send(unsigned message, intptr_t lParam = 0);
   void savePosition();
 

@@ -47,6 +47,8 @@ public:
 
 }  // namespace
 
+TMemoListForm *MemoListForm = nullptr;
+
 int TMemoGridModel::rowCount(const QModelIndex &parent) const {
   return parent.isValid() ? 0 : TMemoTable::kListedRows;
 }

@@ -52,6 +52,9 @@ private:
   TPictureButton *ImageDEL = nullptr;
 };
 
+// The one memo list window, created at start-up.
+extern TMemoListForm *MemoListForm;
+
 // The grid's contents: rows 1 to 54 of the list are model rows 0 to 53; the
 // header row is the view's header.
 class TMemoGridModel : public QAbstractTableModel {

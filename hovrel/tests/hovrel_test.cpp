@@ -238,9 +238,16 @@ TEST_F(HovrelTest, OwnerGoneMeansNothingIsSent) {
   ASSERT_EQ(CreatTopWnd(m, owner.get(), nullptr), 1);
   m->Show = 1;
   owner.reset();
-  QTest::keyClicks(child<QPlainTextEdit>(m->NoteWnd, "noteText"), QStringLiteral("z"));
-  m->NoteWnd->close();
-  EXPECT_EQ(m->Show, 0);
+  // With its owner gone the note treats the record as gone too: it neither
+  // sends nor writes.
+  QWidget *note = m->NoteWnd;
+  QTest::keyClicks(child<QPlainTextEdit>(note, "noteText"), QStringLiteral("z"));
+  QTest::mouseClick(child<QToolButton>(note, "noteLock"), Qt::LeftButton);
+  note->close();
+  EXPECT_EQ(m->Lock, 0);
+  EXPECT_EQ(m->Show, 1);
+  EXPECT_FALSE(note->isVisible());
+  m->Show = 0;  // nothing left for the fixture to close
 }
 
 }  // namespace
