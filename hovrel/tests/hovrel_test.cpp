@@ -5,6 +5,7 @@
 
 #include "tempdir.h"
 
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -136,6 +137,13 @@ TEST_F(HovrelTest, CharactersWithoutGbkFormAreRefusedAtTheEditor) {
     EXPECT_EQ(edit->toPlainText(), QStringLiteral("记事")) << row.name;
     EXPECT_TRUE(m_owner.sent.empty()) << row.name;
   }
+  // The same through the input method, the way Chinese is typed.
+  QInputMethodEvent ime;
+  ime.setCommitString(QString::fromUtf8("\xF0\x9F\x98\x80"));
+  QCoreApplication::sendEvent(edit, &ime);
+  EXPECT_EQ(edit->toPlainText(), QStringLiteral("记事"));
+  EXPECT_TRUE(m_owner.sent.empty());
+
   QTest::keyClicks(edit, QStringLiteral("?"));
   ASSERT_EQ(m_owner.sent.size(), 2u);
   EXPECT_EQ(m_owner.sent[0].text, m_text + "?") << "a real question mark is kept";
