@@ -78,7 +78,7 @@ std::string TMemoTable::FormatDateTime(double dateTime) {
 void TMemoTable::CreateTableFile() {
   size_t asked = 0;
   // The engine asks for the fields one by one until it gets an empty name.
-  m_dataSet.CreateTable(kFileName, 'F', [&asked](int, dbf::FieldDef &def) {
+  m_dataSet.CreateTable(kTableName, 'F', [&asked](int, dbf::FieldDef &def) {
     if (asked >= std::size(kFields)) {
       def = dbf::FieldDef{};
       def.name.clear();
@@ -94,11 +94,12 @@ void TMemoTable::CreateTableFile() {
 }
 
 void TMemoTable::Open() {
-  // The file is named the same way in the existence test, the creation, the
-  // open and the replacement after a compaction.
+  // Creation writes TEXTLIST.DBF; the existence test, the open and the
+  // replacement after a compaction all look the name up regardless of
+  // letter case, so they find that one file.
   if (!calixo::fileExists(kFileName))
     CreateTableFile();
-  m_dataSet.SetTableName(kFileName);
+  m_dataSet.SetTableName(kTableName);
   m_dataSet.Open();
   Load();
 }

@@ -29,6 +29,7 @@ public:
   using CloseNote = std::function<void(SMEMOLISTDATA *memo)>;
 
   static constexpr const char *kFileName = "TextList.dbf";
+  static constexpr const char *kTableName = "TextList";
   static constexpr int kTextWidth = 249;
   // The list window's grid has room for this many memos.
   static constexpr int kListedRows = 54;

@@ -2,6 +2,8 @@
 // memo tests can check exactly what is on disk.
 #pragma once
 
+#include "filenames.h"
+
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -39,9 +41,10 @@ struct DbfFile {
   std::string rawText(size_t i) const { return records.at(i).values.back(); }
 };
 
-inline DbfFile readDbfFile(const std::string &path) {
+// name is looked up regardless of letter case, as the program does.
+inline DbfFile readDbfFile(const std::string &name) {
   DbfFile d;
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(calixo::resolveFileName(name), std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   d.fileSize = bytes.size();
   if (bytes.size() < 32)

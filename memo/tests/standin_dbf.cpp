@@ -7,6 +7,7 @@
 
 #include "filenames.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -105,7 +106,12 @@ bool TDbfDataSet::CreateTable(const std::string &tableName, char, const FieldLis
     if (!more)
       return false;
   }
-  std::ofstream out(calixo::resolveFileName(tableName), std::ios::binary | std::ios::trunc);
+  std::string fileName = tableName;
+  for (char &c : fileName)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (fileName.find('.') == std::string::npos)
+    fileName += ".DBF";
+  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
   out << Impl::header(fields, offset, 0) << '\x1A';
   return static_cast<bool>(out);
 }
@@ -119,7 +125,8 @@ const std::string &TDbfDataSet::FilePath() const { return m_impl->path; }
 
 void TDbfDataSet::Open() {
   Impl &d = *m_impl;
-  d.path = calixo::resolveFileName(m_tableName);
+  d.path = calixo::resolveFileName(m_tableName.find('.') == std::string::npos ? m_tableName + ".DBF"
+                                                                            : m_tableName);
   std::ifstream in(d.path, std::ios::binary);
   if (!in)
     throw EDatabaseError("Cannot find file " + d.path);
