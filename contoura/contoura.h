@@ -1,5 +1,7 @@
 // Contoura: shapes a window from a region file (a Windows RGNDATA block).
-// libcontoura.so is linked at load time and exports SetRgn by name.
+// libcontoura.so is linked at load time and exports SetRgn by name. Its one
+// message box is the host program's calixo::showMessage (platform_widgets,
+// which CMake links into every consumer), so a test's message hook sees it.
 #pragma once
 
 #ifdef __cplusplus

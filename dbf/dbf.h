@@ -130,6 +130,16 @@ public:
   struct Impl;
 
 private:
+  void checkActive() const;
+  void checkFieldAccess() const;
+  void endPendingChange();
+  void showRecord(uint32_t n);
+  void showNoRecord();
+  const FieldDef &fieldFor(const std::string &field) const;
+  bool locateFrom(const std::string &field, const LocateKey &value, uint32_t first, int options);
+  // PackTo's work; returns the target's path.
+  std::string packInto(const std::string &target, bool syncCopy);
+
   std::string m_name;
   std::string m_tableName;
   State m_state = State::Closed;

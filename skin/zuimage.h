@@ -51,12 +51,16 @@ public:
   int paintCount() const { return m_paintCount; }
 
 signals:
-  // The normal mouse-down event, raised only while ParentMove is false.
+  // The normal mouse-down event: for a left press only while ParentMove is
+  // false, for the other buttons always.
   void mouseDown(QMouseEvent *e);
 
 protected:
   void paintEvent(QPaintEvent *) override;
   void mousePressEvent(QMouseEvent *e) override;
+  // Drive the drag by hand when the window manager does not move the window.
+  void mouseMoveEvent(QMouseEvent *e) override;
+  void mouseReleaseEvent(QMouseEvent *e) override;
 
 private:
   bool m_parentMove = true;
@@ -70,6 +74,8 @@ private:
   QColor m_captionColor = QColor(0, 0, 0);
   QColor m_brushColor = QColor(0xFF, 0xFF, 0xFF);
   int m_paintCount = 0;
+  bool m_manualDrag = false;
+  QPoint m_dragOffset;
 };
 
 // Starts moving window w with the mouse: the window manager's move where it

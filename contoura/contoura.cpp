@@ -1,0 +1,139 @@
+// SetRgn: reads a region file whole, builds the region from it and shapes the
+// window. The message box is the host program's calixo::showMessage,
+// resolved when the library is loaded, so the program's message hook sees it.
+#include "contoura.h"
+#include "rgnparse.h"
+
+#include "filenames.h"
+#include "ui.h"
+
+#include <QRegion>
+#include <QWidget>
+
+#include <algorithm>
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class FileCloser {
+public:
+  explicit FileCloser(int fd) : m_fd(fd) {}
+  ~FileCloser() {
+    if (m_fd >= 0)
+      ::close(m_fd);
+  }
+  FileCloser(const FileCloser &) = delete;
+  FileCloser &operator=(const FileCloser &) = delete;
+
+private:
+  int m_fd;
+};
+
+// The whole file, its length taken by seeking to its end. False when the file
+// cannot be opened, is not a regular file, or a seek or read fails. Bytes a
+// short read leaves out stay zero.
+bool readRegionFile(const char *fileName, std::vector<uint8_t> &bytes) {
+  if (!fileName)
+    return false;
+  const std::string name = calixo::resolveFileName(fileName);
+  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
+    return false;
+  FileCloser closer(fd);
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    return false;
+  const off_t here = ::lseek(fd, 0, SEEK_CUR);
+  const off_t end = ::lseek(fd, 0, SEEK_END);
+  if (here < 0 || end < 0 || ::lseek(fd, here, SEEK_SET) < 0)
+    return false;
+  bytes.assign(static_cast<size_t>(end), 0);
+  size_t got = 0;
+  while (got < bytes.size()) {
+    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0) {
+      if (errno == EINTR)
+        continue;
+      return false;
+    }
+    if (n == 0)
+      break;
+    got += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Far beyond any screen; keeps width and height arithmetic inside int.
+constexpr int32_t kCoordinateLimit = 1 << 24;
+
+QRect toQRect(const contoura::SRgnRect &r) {
+  const auto clamp = [](int32_t v) { return std::clamp(v, -kCoordinateLimit, kCoordinateLimit); };
+  const int left = clamp(r.left), top = clamp(r.top), right = clamp(r.right), bottom = clamp(r.bottom);
+  if (right <= left || bottom <= top)
+    return QRect();
+  return QRect(left, top, right - left, bottom - top);
+}
+
+// The union of the rectangles, merged pairwise so that a long list costs
+// n log n rather than n squared.
+QRegion unionOf(const std::vector<contoura::SRgnRect> &rects) {
+  std::vector<QRegion> parts;
+  parts.reserve(rects.size());
+  for (const contoura::SRgnRect &r : rects) {
+    const QRect q = toQRect(r);
+    if (!q.isEmpty())
+      parts.emplace_back(q);
+  }
+  while (parts.size() > 1) {
+    std::vector<QRegion> next;
+    next.reserve(parts.size() / 2 + 1);
+    for (size_t i = 0; i + 1 < parts.size(); i += 2)
+      next.push_back(parts[i].united(parts[i + 1]));
+    if (parts.size() % 2)
+      next.push_back(parts.back());
+    parts.swap(next);
+  }
+  return parts.empty() ? QRegion() : parts.front();
+}
+
+void shape(QWidget *window, const std::vector<uint8_t> &bytes) {
+  const auto rects = contoura::parseRgnData(bytes.data(), bytes.size());
+  if (!window)
+    return;
+  const QRegion region = rects ? unionOf(*rects) : QRegion();
+  // A block without a single pixel shows the plain rectangle, as one that is
+  // not a region does: a window shaped to nothing could not be seen again.
+  if (region.isEmpty())
+    window->clearMask();
+  else
+    window->setMask(region);
+}
+
+}  // namespace
+
+extern "C" int SetRgn(void *window, const char *fileName) {
+  // Nothing may leave this function: every failure to read the file is the
+  // one message, and the window keeps its shape.
+  bool read = false;
+  try {
+    std::vector<uint8_t> bytes;
+    read = readRegionFile(fileName, bytes);
+    if (read)
+      shape(static_cast<QWidget *>(window), bytes);
+  } catch (...) {
+    read = false;
+  }
+  if (!read) {
+    try {
+      calixo::showMessage(QStringLiteral(".exb 没有找到"));
+    } catch (...) {
+    }
+  }
+  return -1;
+}

@@ -1,0 +1,344 @@
+// Opening, closing and moving over the records of a table.
+#include "dbfimpl.h"
+
+#include <cstring>
+
+namespace dbf {
+
+uint64_t TDbfDataSet::Impl::fileSize() {
+  uint64_t size = 0;
+  if (int e = file->size(size))
+    throwSystem(e, IoOp::Read, fullPath);
+  return size;
+}
+
+void TDbfDataSet::Impl::read(uint64_t off, void *buf, size_t n) {
+  size_t got = 0;
+  if (int e = file->readAt(off, buf, n, got))
+    throwSystem(e, IoOp::Read, fullPath);
+  if (got != n)
+    throw EDbfError(1002, fullPath);
+}
+
+void TDbfDataSet::Impl::write(uint64_t off, const void *buf, size_t n) {
+  if (int e = file->writeAt(off, buf, n))
+    throwSystem(e, IoOp::Write, fullPath);
+  written = true;
+}
+
+std::vector<char> TDbfDataSet::Impl::readRecord(uint32_t n) {
+  std::vector<char> rec(layout.recordLength);
+  read(recordOffset(n), rec.data(), rec.size());
+  return rec;
+}
+
+uint32_t TDbfDataSet::Impl::findLive(uint32_t n, int step) {
+  while (n >= 1 && n <= count) {
+    char flag = 0;
+    read(recordOffset(n), &flag, 1);
+    if (static_cast<uint8_t>(flag) != format::kDeleted)
+      return n;
+    n += step;
+  }
+  return 0;
+}
+
+void TDbfDataSet::Impl::rereadHeader() {
+  read(0, header.data(), header.size());
+  count = format::recordCountFor(layout, fileSize());
+}
+
+void TDbfDataSet::Impl::rewriteHeader() {
+  rereadHeader();
+  format::stampHeader(header, count, 0, layout.flags);
+  write(0, header.data(), header.size());
+}
+
+std::vector<char> TDbfDataSet::Impl::blankRecord() const {
+  std::vector<char> rec(layout.recordLength, ' ');
+  for (const auto &f : layout.fields)
+    if (format::isNumericType(f.type))
+      format::encodeNumber(0, f.width, f.decimals, rec.data() + f.offset);
+  return rec;
+}
+
+int TDbfDataSet::Impl::fieldIndex(const std::string &name) const {
+  for (size_t i = 0; i < layout.fields.size(); ++i)
+    if (format::sameNameIgnoringCase(layout.fields[i].name, name))
+      return static_cast<int>(i);
+  return -1;
+}
+
+std::string withDbfExtension(const std::string &name) {
+  const auto slash = name.rfind('/');
+  const std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
+  return base.find('.') == std::string::npos ? name + ".DBF" : name;
+}
+
+std::string tableFileName(const std::string &name) {
+  const auto first = name.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos)
+    return ".DBF";
+  const auto last = name.find_last_not_of(" \t\r\n");
+  std::string t = name.substr(first, last - first + 1);
+  // Only the file's own name is upper-cased; a directory keeps its spelling.
+  const auto slash = t.rfind('/');
+  std::string base = slash == std::string::npos ? t : t.substr(slash + 1);
+  format::upperAscii(base);
+  t = (slash == std::string::npos ? std::string() : t.substr(0, slash + 1)) + base;
+  return withDbfExtension(t);
+}
+
+TDbfDataSet::TDbfDataSet(std::string name, FileSystem *fs)
+    : m_name(std::move(name)), m_impl(std::make_unique<Impl>(fs ? *fs : posixFileSystem(), this)) {}
+
+TDbfDataSet::~TDbfDataSet() {
+  try {
+    Close();
+  } catch (...) {
+    // A destructor cannot report; the file holds what was posted.
+  }
+}
+
+const std::string &TDbfDataSet::FilePath() const { return m_impl->path; }
+
+void TDbfDataSet::checkActive() const {
+  if (m_state == State::Closed)
+    throw EDatabaseError(m_name + ": Cannot perform this operation on a closed dataset");
+}
+
+void TDbfDataSet::SetTableName(const std::string &name) {
+  if (m_state != State::Closed)
+    throw EDatabaseError(m_name + ": Cannot perform this operation on an open dataset");
+  m_tableName = name;
+}
+
+void TDbfDataSet::Open() {
+  if (m_state != State::Closed)
+    return;
+  if (m_tableName.empty())
+    throw EDatabaseError("Table name missing");
+  Impl &d = *m_impl;
+  const std::string path = d.fs.resolve(withDbfExtension(m_tableName));
+  const std::string fullPath = d.fs.absolute(path);
+  if (!d.fs.exists(path))
+    throw EDatabaseError("Cannot find file " + fullPath);
+  int err = 0;
+  auto file = openShared(d.fs, path, err);
+  if (!file)
+    throwSystem(err, IoOp::Open, fullPath);
+
+  // Nothing is kept until the header has been read and found sound.
+  auto invalid = [&] { return EDbfError(1001, fullPath); };
+  uint64_t size = 0;
+  if (int e = file->size(size))
+    throwSystem(e, IoOp::Read, fullPath);
+  format::HeaderBytes header{};
+  size_t got = 0;
+  if (int e = file->readAt(0, header.data(), header.size(), got))
+    throwSystem(e, IoOp::Read, fullPath);
+  if (got != header.size() || !format::acceptedVersion(header[0]))
+    throw invalid();
+  const uint32_t headerLength = format::get16(&header[8]);
+  const int descriptors = format::descriptorCount(header[0], headerLength);
+  if (descriptors < 1 || headerLength > size)
+    throw invalid();
+  std::vector<uint8_t> bytes(static_cast<size_t>(descriptors) * format::kDescriptorSize);
+  if (int e = file->readAt(format::kHeaderSize, bytes.data(), bytes.size(), got))
+    throwSystem(e, IoOp::Read, fullPath);
+  if (got != bytes.size())
+    throw invalid();
+  auto layout = format::parseLayout(header, bytes, size);
+  if (!layout)
+    throw invalid();
+
+  d.file = std::move(file);
+  d.path = path;
+  d.fullPath = fullPath;
+  const auto slash = path.rfind('/');
+  d.baseName = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (const auto dot = d.baseName.rfind('.'); dot != std::string::npos)
+    d.baseName.resize(dot);
+  d.layout = std::move(*layout);
+  d.header = header;
+  d.count = format::recordCountFor(d.layout, size);
+  d.busyCopying = false;
+  d.written = false;
+  d.lock.attach(d.file, true);
+  m_state = State::Browse;
+  try {
+    First();
+  } catch (...) {
+    Close();
+    throw;
+  }
+}
+
+void TDbfDataSet::Close() {
+  if (m_state == State::Closed)
+    return;
+  Impl &d = *m_impl;
+  m_state = State::Browse;
+  d.lock.detach();
+  // The operating system's buffers are flushed when a changed table is closed.
+  if (d.written)
+    d.file->sync();
+  d.file.reset();
+  d.path.clear();
+  d.fullPath.clear();
+  d.layout = {};
+  d.buffer.clear();
+  d.saved.clear();
+  d.count = 0;
+  d.recNo = 0;
+  d.bof = d.eof = true;
+  d.busyCopying = false;
+  m_state = State::Closed;
+}
+
+int TDbfDataSet::RecordCount() const {
+  if (m_state == State::Closed)
+    throw EDatabaseError("Cannot perform this operation on a closed dataset");
+  return static_cast<int>(m_impl->count);
+}
+
+int TDbfDataSet::RecNo() const {
+  if (m_state == State::Closed)
+    throw EDatabaseError("Cannot perform this operation on a closed dataset");
+  return m_state == State::Insert ? 0 : static_cast<int>(m_impl->recNo);
+}
+
+bool TDbfDataSet::Bof() const { return m_state == State::Closed || m_impl->bof; }
+bool TDbfDataSet::Eof() const { return m_state == State::Closed || m_impl->eof; }
+
+const std::vector<FieldDef> &TDbfDataSet::Fields() const { return m_impl->layout.fields; }
+
+bool TDbfDataSet::CurrentDeleted() const {
+  return m_state != State::Closed && m_impl->recNo != 0 && !m_impl->buffer.empty() &&
+         static_cast<uint8_t>(m_impl->buffer[0]) == format::kDeleted;
+}
+
+void TDbfDataSet::endPendingChange() {
+  Impl &d = *m_impl;
+  if (m_state == State::Edit) {
+    d.lock.release();
+    d.buffer = d.saved;
+  } else if (m_state == State::Insert) {
+    d.buffer = d.saved;
+    d.recNo = d.recNoBeforeInsert;
+  } else {
+    return;
+  }
+  m_state = State::Browse;
+}
+
+void TDbfDataSet::showRecord(uint32_t n) {
+  m_impl->buffer = m_impl->readRecord(n);
+  m_impl->recNo = n;
+}
+
+void TDbfDataSet::showNoRecord() {
+  Impl &d = *m_impl;
+  d.recNo = 0;
+  d.bof = d.eof = true;
+  d.buffer.assign(d.layout.recordLength, ' ');
+}
+
+void TDbfDataSet::First() {
+  checkActive();
+  endPendingChange();
+  if (const uint32_t n = m_impl->findLive(1, +1)) {
+    showRecord(n);
+    m_impl->bof = true;
+    m_impl->eof = false;
+  } else {
+    showNoRecord();
+  }
+}
+
+void TDbfDataSet::Last() {
+  checkActive();
+  endPendingChange();
+  if (const uint32_t n = m_impl->findLive(m_impl->count, -1)) {
+    showRecord(n);
+    m_impl->bof = false;
+    m_impl->eof = true;
+  } else {
+    showNoRecord();
+  }
+}
+
+void TDbfDataSet::Next() {
+  checkActive();
+  endPendingChange();
+  Impl &d = *m_impl;
+  if (d.recNo == 0) {
+    First();
+    return;
+  }
+  if (const uint32_t n = d.findLive(d.recNo + 1, +1)) {
+    showRecord(n);
+    d.bof = d.eof = false;
+  } else {
+    d.eof = true;
+  }
+}
+
+void TDbfDataSet::Prior() {
+  checkActive();
+  endPendingChange();
+  Impl &d = *m_impl;
+  if (d.recNo == 0) {
+    Last();
+    return;
+  }
+  if (const uint32_t n = d.recNo > 1 ? d.findLive(d.recNo - 1, -1) : 0) {
+    showRecord(n);
+    d.bof = d.eof = false;
+  } else {
+    d.bof = true;
+  }
+}
+
+void TDbfDataSet::GotoPosition(int n) {
+  First();
+  for (int i = 1; i < n && !Eof(); ++i)
+    Next();
+}
+
+void TDbfDataSet::GotoPhysical(int n) {
+  checkActive();
+  endPendingChange();
+  Impl &d = *m_impl;
+  if (n < 1 || static_cast<int64_t>(n) > static_cast<int64_t>(d.count) + 1)
+    throw EDbfError(1002, d.fullPath);
+  if (static_cast<uint32_t>(n) == d.count + 1) {
+    d.eof = true;
+    return;
+  }
+  showRecord(static_cast<uint32_t>(n));
+  d.bof = d.eof = false;
+}
+
+void TDbfDataSet::Refresh() {
+  checkActive();
+  endPendingChange();
+  Impl &d = *m_impl;
+  d.count = format::recordCountFor(d.layout, d.fileSize());
+  const uint32_t at = std::min(d.recNo, d.count);
+  if (at == 0) {
+    First();
+    return;
+  }
+  uint32_t n = d.findLive(at, +1);
+  if (n == 0)
+    n = d.findLive(at, -1);
+  if (n == 0) {
+    showNoRecord();
+    return;
+  }
+  showRecord(n);
+  d.bof = d.eof = false;
+}
+
+}  // namespace dbf

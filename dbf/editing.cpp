@@ -1,0 +1,125 @@
+// Insert, edit, post, cancel and delete. Only Post and Delete write, and they
+// write at once: the record, then the header, so the file is complete after
+// every change.
+#include "dbfimpl.h"
+
+namespace dbf {
+namespace {
+
+// Releases a lock level on every way out of a write.
+struct LockLevel {
+  TableLock &lock;
+  ~LockLevel() { lock.release(); }
+};
+
+}  // namespace
+
+void TDbfDataSet::Insert() {
+  checkActive();
+  endPendingChange();
+  Impl &d = *m_impl;
+  d.saved = d.buffer;
+  d.recNoBeforeInsert = d.recNo;
+  d.buffer = d.blankRecord();
+  m_state = State::Insert;
+}
+
+void TDbfDataSet::Edit() {
+  checkActive();
+  if (m_state != State::Browse)
+    return;
+  Impl &d = *m_impl;
+  if (d.recNo == 0) {
+    Insert();
+    return;
+  }
+  int err = 0;
+  switch (d.lock.acquire(kRecordLockBase + d.recordOffset(d.recNo), 1, err)) {
+  case TableLock::Locked:
+    break;
+  case TableLock::Busy:
+    throw EDatabaseError("Record is locked by another user");
+  case TableLock::OtherRegionHeld:
+    throw EDbfError(33, d.fullPath);
+  }
+  try {
+    d.buffer = d.readRecord(d.recNo);
+  } catch (...) {
+    d.lock.release();
+    throw;
+  }
+  d.saved = d.buffer;
+  m_state = State::Edit;
+}
+
+void TDbfDataSet::Post() {
+  checkActive();
+  Impl &d = *m_impl;
+  if (m_state == State::Browse)
+    throw EDatabaseError(m_name + ": Dataset not in edit or insert mode");
+  if (m_state == State::Edit) {
+    d.write(d.recordOffset(d.recNo), d.buffer.data(), d.buffer.size());
+    d.rewriteHeader();
+    d.lock.release();
+    m_state = State::Browse;
+    return;
+  }
+  int err = 0;
+  if (d.lock.acquire(kAppendLockOffset, 1, err) != TableLock::Locked)
+    throw EDbfError(33, d.fullPath);
+  LockLevel level{d.lock};
+  // Records appended by another process since we last looked are counted.
+  d.rereadHeader();
+  d.buffer[0] = static_cast<char>(format::kLive);
+  std::vector<char> bytes = d.buffer;
+  bytes.push_back(static_cast<char>(format::kEndOfFile));
+  d.write(d.recordOffset(d.count + 1), bytes.data(), bytes.size());
+  ++d.count;
+  const uint32_t appended = d.count;
+  d.rewriteHeader();
+  d.recNo = appended;
+  d.bof = d.eof = false;
+  m_state = State::Browse;
+}
+
+void TDbfDataSet::Cancel() {
+  if (m_state == State::Closed)
+    return;
+  endPendingChange();
+}
+
+void TDbfDataSet::Delete() {
+  checkActive();
+  if (m_state == State::Insert) {
+    Cancel();
+    return;
+  }
+  endPendingChange();
+  Impl &d = *m_impl;
+  if (d.recNo == 0)
+    throw EDatabaseError(m_name + ": Cannot perform this operation on an empty dataset");
+  const uint32_t n = d.recNo;
+  try {
+    int err = 0;
+    if (d.lock.acquire(kRecordLockBase + d.recordOffset(n), 1, err) != TableLock::Locked)
+      throw EDbfError(33, d.fullPath);
+    LockLevel level{d.lock};
+    std::vector<char> rec = d.readRecord(n);
+    rec[0] = static_cast<char>(format::kDeleted);
+    d.write(d.recordOffset(n), rec.data(), rec.size());
+    d.rewriteHeader();
+  } catch (const EDbfError &) {
+    throw EDatabaseError("Cannot delete the record");
+  }
+  uint32_t next = d.findLive(n + 1, +1);
+  if (next == 0 && n > 1)
+    next = d.findLive(n - 1, -1);
+  if (next == 0) {
+    showNoRecord();
+    return;
+  }
+  showRecord(next);
+  d.bof = d.eof = false;
+}
+
+}  // namespace dbf

@@ -1,0 +1,54 @@
+#include "imagemy.h"
+#include "windowdrag.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+TImageMy::TImageMy(QWidget *parent) : QWidget(parent) {}
+
+void TImageMy::setPicture(const QImage &picture) {
+  m_picture = picture;
+  if (!m_picture.isNull())
+    resize(m_picture.size());
+  update();
+}
+
+void TImageMy::paintEvent(QPaintEvent *) {
+  if (m_picture.isNull())
+    return;
+  QPainter p(this);
+  p.drawImage(0, 0, m_picture);
+}
+
+// A left press belongs to the drag alone: the skin raises no press or click
+// of its own, and the press does not travel on to the window underneath.
+void TImageMy::mousePressEvent(QMouseEvent *e) {
+  if (e->button() != Qt::LeftButton) {
+    QWidget::mousePressEvent(e);
+    return;
+  }
+  e->accept();
+  skin::beginDrag(FormHandle, e->globalPosition(), m_manualDrag, m_dragOffset);
+}
+
+void TImageMy::mouseMoveEvent(QMouseEvent *e) {
+  if (!m_manualDrag) {
+    QWidget::mouseMoveEvent(e);
+    return;
+  }
+  if (!(e->buttons() & Qt::LeftButton)) {
+    m_manualDrag = false;
+    return;
+  }
+  e->accept();
+  skin::followDrag(FormHandle, e->globalPosition(), m_manualDrag, m_dragOffset);
+}
+
+void TImageMy::mouseReleaseEvent(QMouseEvent *e) {
+  if (m_manualDrag && e->button() == Qt::LeftButton) {
+    m_manualDrag = false;
+    e->accept();
+    return;
+  }
+  QWidget::mouseReleaseEvent(e);
+}
