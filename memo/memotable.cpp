@@ -1,0 +1,279 @@
+#include "memotable.h"
+
+#include "clock.h"
+#include "filenames.h"
+#include "gbk.h"
+
+#include <cmath>
+#include <cstdio>
+
+struct TMemoTable::Entry {
+  SMEMOLISTDATA rec{};
+  std::string text;     // what rec.Text points to
+  std::string caption;  // what rec.Caption points to
+};
+
+namespace {
+
+struct FieldSpec {
+  const char *name;
+  char type;
+  int width, decimals;
+};
+
+constexpr FieldSpec kFields[] = {
+    {"DATETIME", 'N', 30, 20}, {"LOCK", 'N', 1, 0}, {"SHOW", 'N', 1, 0},
+    {"X", 'N', 8, 0},          {"Y", 'N', 8, 0},    {"TEXT", 'C', TMemoTable::kTextWidth, 0},
+};
+
+constexpr int64_t kMsPerDay = 86400000;
+
+double nowAsDateTime() {
+  const calixo::LocalDateTime t = calixo::clock().now();
+  const int64_t ms = ((t.hour * 60 + t.minute) * 60 + t.second) * 1000 + t.msec;
+  return static_cast<double>(calixo::dayNumber(t.year, t.month, t.day)) +
+         static_cast<double>(ms) / kMsPerDay;
+}
+
+}  // namespace
+
+TMemoTable::TMemoTable(OpenNote openNote, CloseNote closeNote)
+    : m_openNote(std::move(openNote)),
+      m_closeNote(std::move(closeNote)),
+      m_dataSet("DbfDataSetMEMOLIST"),
+      m_navigator(m_dataSet) {}
+
+TMemoTable::~TMemoTable() {
+  CloseAll();
+  m_dataSet.Close();
+}
+
+SMemoTimeParts TMemoTable::SplitDateTime(double dateTime) {
+  int64_t days = static_cast<int64_t>(std::floor(dateTime));
+  int64_t ms = std::llround((dateTime - static_cast<double>(days)) * kMsPerDay);
+  if (ms >= kMsPerDay) {
+    ++days;
+    ms -= kMsPerDay;
+  }
+  SMemoTimeParts p{};
+  calixo::dateFromDayNumber(days, p.year, p.month, p.day);
+  p.hour = static_cast<int>(ms / 3600000);
+  p.minute = static_cast<int>(ms / 60000 % 60);
+  return p;
+}
+
+std::string TMemoTable::FormatDateTime(double dateTime) {
+  const SMemoTimeParts p = SplitDateTime(dateTime);
+  char buf[64];
+  // The precision alone pads to two digits; the '0' flag is part of the
+  // format as the list has always written it and changes nothing.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat"
+  std::snprintf(buf, sizeof buf, "%0.2d-%0.2d-%0.2d %0.2d:%0.2d", p.year, p.month, p.day, p.hour,
+                p.minute);
+#pragma GCC diagnostic pop
+  return buf;
+}
+
+void TMemoTable::CreateTableFile() {
+  size_t asked = 0;
+  // The engine asks for the fields one by one until it gets an empty name.
+  m_dataSet.CreateTable(kTableName, 'F', [&asked](int, dbf::FieldDef &def) {
+    if (asked >= std::size(kFields)) {
+      def = dbf::FieldDef{};
+      def.name.clear();
+      return true;
+    }
+    const FieldSpec &f = kFields[asked++];
+    def.name = f.name;
+    def.type = f.type;
+    def.width = f.width;
+    def.decimals = f.decimals;
+    return true;
+  });
+}
+
+void TMemoTable::Open() {
+  // Creation writes TEXTLIST.DBF; the existence test, the open and the
+  // replacement after a compaction all look the name up regardless of
+  // letter case, so they find that one file.
+  if (!calixo::fileExists(kFileName))
+    CreateTableFile();
+  m_dataSet.SetTableName(kTableName);
+  m_dataSet.Open();
+  Load();
+}
+
+void TMemoTable::Load() {
+  const int count = m_dataSet.RecordCount();
+  if (count == 0)
+    return;
+  m_dataSet.GotoPosition(1);
+  for (int i = 0; i < count; ++i) {
+    auto e = std::make_unique<Entry>();
+    SMEMOLISTDATA &r = e->rec;
+    r.DateTime = m_dataSet.FloatGet("DATETIME");
+    SetText(*e, m_dataSet.StringGet("TEXT"));
+    r.X = m_dataSet.IntegerGet("X");
+    r.Y = m_dataSet.IntegerGet("Y");
+    r.Lock = m_dataSet.IntegerGet("LOCK");
+    r.Show = m_dataSet.IntegerGet("SHOW");
+    r.RecNo = m_dataSet.RecNo();
+    r.Index = Count();
+    m_memos.push_back(std::move(e));
+    if (r.Show == 1)
+      OpenNoteOf(*m_memos.back());
+    m_navigator.BtnClick(dbf::TDbfNavigator::nbNext);
+  }
+}
+
+SMEMOLISTDATA *TMemoTable::Memo(int index) const {
+  if (index < 0 || index >= Count())
+    return nullptr;
+  return &m_memos[static_cast<size_t>(index)]->rec;
+}
+
+TMemoTable::Entry *TMemoTable::EntryOf(const SMEMOLISTDATA *memo) const {
+  for (const auto &e : m_memos)
+    if (&e->rec == memo)
+      return e.get();
+  return nullptr;
+}
+
+SMEMOLISTDATA *TMemoTable::Find(const SMEMOLISTDATA *memo) const {
+  Entry *e = EntryOf(memo);
+  return e ? &e->rec : nullptr;
+}
+
+std::string TMemoTable::Text(int index) const {
+  if (index < 0 || index >= Count())
+    return {};
+  return m_memos[static_cast<size_t>(index)]->text;
+}
+
+void TMemoTable::SetText(Entry &e, std::string text) {
+  e.text = std::move(text);
+  e.rec.Text = e.text.empty() ? nullptr : e.text.data();
+}
+
+void TMemoTable::OpenNoteOf(Entry &e) {
+  e.caption = "     " + FormatDateTime(e.rec.DateTime);
+  e.rec.Caption = e.caption.data();
+  if (m_openNote)
+    m_openNote(&e.rec);
+  e.rec.Show = 1;
+}
+
+void TMemoTable::SaveField(Entry &e, const char *field) {
+  if (m_dataSet.RecNo() != e.rec.RecNo)
+    m_dataSet.GotoPosition(e.rec.RecNo);
+  m_navigator.BtnClick(dbf::TDbfNavigator::nbEdit);
+  const std::string f = field;
+  if (f == "LOCK")
+    m_dataSet.IntegerPut("LOCK", e.rec.Lock);
+  else if (f == "SHOW")
+    m_dataSet.IntegerPut("SHOW", e.rec.Show);
+  else
+    // The field holds 249 bytes; a longer text is cut on a character
+    // boundary so no half GBK character is ever stored.
+    m_dataSet.StringPut("TEXT", std::string(calixo::cutGbk(e.text, kTextWidth)));
+  m_navigator.BtnClick(dbf::TDbfNavigator::nbPost);
+}
+
+SMEMOLISTDATA *TMemoTable::Add() {
+  auto e = std::make_unique<Entry>();
+  SMEMOLISTDATA &r = e->rec;
+  r.DateTime = nowAsDateTime();
+  r.Show = 1;
+  r.Index = Count();
+
+  m_navigator.BtnClick(dbf::TDbfNavigator::nbBttm);
+  m_navigator.BtnClick(dbf::TDbfNavigator::nbInsert);
+  m_dataSet.FloatPut("DATETIME", r.DateTime);
+  m_dataSet.StringPut("TEXT", e->text);
+  m_dataSet.IntegerPut("X", r.X);
+  m_dataSet.IntegerPut("Y", r.Y);
+  m_dataSet.IntegerPut("LOCK", r.Lock);
+  m_dataSet.IntegerPut("SHOW", r.Show);
+  m_navigator.BtnClick(dbf::TDbfNavigator::nbPost);
+  r.RecNo = m_dataSet.RecNo();
+
+  // In the list before its note opens, so that anything the note reports
+  // from the start finds its record.
+  m_memos.push_back(std::move(e));
+  Entry &added = *m_memos.back();
+  OpenNoteOf(added);
+  SaveField(added, "SHOW");
+  return &added.rec;
+}
+
+bool TMemoTable::ShowAgain(int row) {
+  if (row < 1 || row > kListedRows || row > Count())
+    return false;
+  Entry &e = *m_memos[static_cast<size_t>(row - 1)];
+  if (e.rec.Show == 1)
+    return false;
+  OpenNoteOf(e);
+  SaveField(e, "SHOW");
+  return true;
+}
+
+bool TMemoTable::Delete(int row) {
+  if (row < 1 || row > kListedRows || row - 1 >= Count())
+    return false;
+  const size_t at = static_cast<size_t>(row - 1);
+  Entry &e = *m_memos[at];
+  if (e.rec.Show == 1 && m_closeNote)
+    m_closeNote(&e.rec);
+
+  m_dataSet.GotoPosition(e.rec.RecNo);
+  m_navigator.ConfirmDelete = false;
+  m_navigator.BtnClick(dbf::TDbfNavigator::nbDelete);
+  // The packed copy replaces the table in one rename, so a crash leaves
+  // either the old table or the compacted one, never neither.
+  m_dataSet.ReplaceByPackedCopy("pp");
+
+  for (size_t i = at + 1; i < m_memos.size(); ++i) {
+    --m_memos[i]->rec.RecNo;
+    --m_memos[i]->rec.Index;
+  }
+  m_memos.erase(m_memos.begin() + static_cast<std::ptrdiff_t>(at));
+  return true;
+}
+
+void TMemoTable::CloseAll() {
+  // The notes closed here are closed by the program ending, not by the
+  // user: their reports must not clear SHOW, or no note would come back at
+  // the next start.
+  m_shuttingDown = true;
+  for (auto &e : m_memos)
+    if (e->rec.Show == 1 && m_closeNote)
+      m_closeNote(&e->rec);
+  m_memos.clear();
+  m_shuttingDown = false;
+}
+
+int TMemoTable::HandleMessage(unsigned message, SMEMOLISTDATA *memo, intptr_t lParam) {
+  Entry *e = EntryOf(memo);
+  if (!e)
+    return 0;
+  switch (message) {
+  case WM_MEMO_LOCK:
+    SaveField(*e, "LOCK");
+    break;
+  case WM_MEMO_TEXT:
+    // The note's pointer is valid only during this call: keep a copy.
+    SetText(*e, lParam ? std::string(reinterpret_cast<const char *>(lParam)) : std::string());
+    SaveField(*e, "TEXT");
+    break;
+  case WM_MEMO_REDRAW:
+    return e->rec.Index + 1 <= kListedRows ? e->rec.Index + 1 : 0;
+  case WM_MEMO_SHOW:
+    if (!m_shuttingDown)
+      SaveField(*e, "SHOW");
+    break;
+  default:  // WM_MEMO_SPARE and anything else: nothing
+    break;
+  }
+  return 0;
+}
