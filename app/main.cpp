@@ -2,6 +2,7 @@
 // main window and runs the event loop until the main window has closed.
 #include "formmb.h"
 #include "mainform.h"
+#include "memolistform.h"
 #include "timelistform.h"
 #include "okseleymdlg.h"
 
@@ -23,7 +24,11 @@ int main(int argc, char **argv) {
   // 2. The time-list window, hidden; it registers itself with the main window.
   MainTIMELIST = new TMainTIMELIST(MainForm);
   calixo::guarded([] { MainTIMELIST->FormCreate(); });
-  // 3. The memo list window MemoListForm is created here (hidden, addToolWindow).
+  // 3. The memo list window, hidden; the notes of shown memos open with it.
+  calixo::guarded([] {
+    MemoListForm = new TMemoListForm(MainForm->Calixoini());
+    MainForm->addToolWindow(MemoListForm);
+  });
   // 4. The countdown window, hidden.
   calixo::guarded([] {
     FormMB = new TFormMB;
@@ -36,6 +41,7 @@ int main(int argc, char **argv) {
   app.exec();
 
   delete MainTIMELIST;
+  delete MemoListForm;
   delete OKSeleYMDlg;
   delete FormMB;
   delete MainForm;

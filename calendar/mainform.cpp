@@ -1,5 +1,7 @@
 #include "mainform.h"
 
+#include "memolistform.h"
+
 #include "alarmclock.h"
 #include "buttonpictures.h"
 #include "calixodata.h"
@@ -111,6 +113,11 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint)
   connect(ImageRed, &TPictureButton::clicked, this, [this] {
     if (m_timeListWindow)
       m_timeListWindow->setVisible(!m_timeListWindow->isVisible());
+  });
+  ImageGreen = createSkinButton("ImageGreen", QPoint(528, 131), "B3", QPoint(-1, -1));
+  connect(ImageGreen, &TPictureButton::clicked, this, [] {
+    if (MemoListForm)
+      MemoListForm->ToggleShown();
   });
   createNavigationControls();
 

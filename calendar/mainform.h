@@ -88,6 +88,7 @@ public:
   TDrawGrid *DrawGridDate = nullptr;
   TPictureButton *ImageClose = nullptr;
   TPictureButton *ImageRed = nullptr;
+  TPictureButton *ImageGreen = nullptr;  // shows or hides the memo list
   TAlarmClock *AlarmClock = nullptr;  // NextAlarm and TimerClock
   TPictureButton *ImageBlue = nullptr;
   TPictureButton *ImageLastYear = nullptr;

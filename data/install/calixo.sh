@@ -1,0 +1,52 @@
+#!/bin/sh
+# Starts Calixo in the user's own working folder. The program names every
+# file (its tables, "Calixo.ini", the region files, the month pictures)
+# relative to its current directory, so each user gets a folder of their own,
+# created on first start and filled with the shipped data files; files already
+# there are never replaced, so the user's tables and settings stay theirs.
+#
+#   calixo                       start the calendar
+#   calixo --enable-autostart    start it with every desktop session
+#   calixo --disable-autostart   stop doing that
+#   calixo --where               print the working folder
+set -e
+here=$(dirname "$(readlink -f "$0")")
+shipped="$here/../share/calixo"
+program="$here/../lib/calixo/calixo"
+work="${CALIXO_HOME:-${XDG_DATA_HOME:-$HOME/.local/share}/calixo}"
+autostart="${XDG_CONFIG_HOME:-$HOME/.config}/autostart/calixo.desktop"
+
+case "${1:-}" in
+  --enable-autostart)
+    mkdir -p "$(dirname "$autostart")"
+    cp "$shipped/calixo-autostart.desktop" "$autostart"
+    echo "Calixo now starts with your desktop session ($autostart)."
+    exit 0 ;;
+  --disable-autostart)
+    rm -f "$autostart"
+    echo "Calixo no longer starts with your desktop session."
+    exit 0 ;;
+  --where)
+    echo "$work"
+    exit 0 ;;
+esac
+
+mkdir -p "$work"
+for f in "$shipped"/*.EXB "$shipped"/*.bmp; do
+  [ -e "$f" ] || continue
+  [ -e "$work/${f##*/}" ] || cp "$f" "$work/"
+done
+cd "$work"
+
+# Window shapes and always-on-top notes exist only on X11 (XWayland has them).
+: "${QT_QPA_PLATFORM:=xcb}"
+export QT_QPA_PLATFORM
+# Chinese input: ask Qt for the input method the desktop runs.
+if [ -z "${QT_IM_MODULE:-}" ]; then
+  if command -v fcitx5 >/dev/null 2>&1 || command -v fcitx >/dev/null 2>&1; then
+    export QT_IM_MODULE=fcitx
+  elif command -v ibus-daemon >/dev/null 2>&1; then
+    export QT_IM_MODULE=ibus
+  fi
+fi
+exec "$program" "$@"

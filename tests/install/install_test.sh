@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch prefix and checks what a user gets: the
+# launcher, the program with its libraries resolved, the data files, the menu
+# entry and icon; then starts the installed program through the launcher in a
+# fresh home and sees it fill the working folder and run.
+#   install_test.sh BUILD_DIR
+set -euo pipefail
+build=$1
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+prefix="$scratch/prefix"
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+for f in bin/calixo lib/calixo/calixo lib/calixo/libcontoura.so lib/calixo/libhovrel.so \
+         share/calixo/CALIXOBL.EXB share/calixo/Zuimage.EXB share/calixo/CALIXOBLR.EXB \
+         share/calixo/CALIXOTOP.EXB share/calixo/CalixoMb.EXB share/calixo/calixo.bmp \
+         share/calixo/calixo-autostart.desktop share/applications/calixo.desktop \
+         share/icons/hicolor/scalable/apps/calixo.svg bin/dbfdump; do
+  [ -e "$prefix/$f" ] || fail "$f was not installed"
+done
+[ -x "$prefix/bin/calixo" ] || fail "the launcher is not executable"
+if ldd "$prefix/lib/calixo/calixo" | grep -q "not found"; then
+  ldd "$prefix/lib/calixo/calixo" >&2
+  fail "the installed program does not find its libraries"
+fi
+ldd "$prefix/lib/calixo/calixo" | grep -q "$prefix/lib/calixo/libcontoura.so" ||
+  fail "the program does not take libcontoura.so from its own folder"
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$prefix/share/applications/calixo.desktop"
+fi
+
+home="$scratch/home"
+mkdir -p "$home"
+where=$(HOME="$home" XDG_DATA_HOME= "$prefix/bin/calixo" --where)
+[ "$where" = "$home/.local/share/calixo" ] || fail "working folder is $where"
+
+# A file the user already has is never replaced by the shipped one.
+mkdir -p "$where"
+echo "mine" > "$where/calixo.bmp"
+HOME="$home" XDG_DATA_HOME= QT_QPA_PLATFORM=offscreen "$prefix/bin/calixo" &
+pid=$!
+for _ in $(seq 1 100); do
+  [ -e "$where/Calixo.ini" ] && [ -e "$where/TimeList.dbf" -o -e "$where/TIMELIST.DBF" ] && break
+  sleep 0.1
+done
+kill -0 $pid 2>/dev/null || fail "the installed program did not keep running"
+kill $pid; wait $pid 2>/dev/null || true
+[ -e "$where/Calixo.ini" ] || fail "no Calixo.ini in the working folder"
+[ -e "$where/CALIXOBL.EXB" ] || fail "region files were not copied to the working folder"
+[ "$(cat "$where/calixo.bmp")" = "mine" ] || fail "the user's calixo.bmp was replaced"
+
+HOME="$home" XDG_CONFIG_HOME= "$prefix/bin/calixo" --enable-autostart >/dev/null
+[ -e "$home/.config/autostart/calixo.desktop" ] || fail "autostart entry not written"
+HOME="$home" XDG_CONFIG_HOME= "$prefix/bin/calixo" --disable-autostart >/dev/null
+[ ! -e "$home/.config/autostart/calixo.desktop" ] || fail "autostart entry not removed"
+echo "install ok"
