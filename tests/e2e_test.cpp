@@ -2,6 +2,8 @@
 // wrote and at its windows through the X protocol, saves a screenshot of the
 // main window and closes it the way a window manager does.
 #include "calixoini.h"
+#include "clock.h"
+#include "dbf.h"
 #include "filenames.h"
 #include "tempdir.h"
 
@@ -45,13 +47,21 @@ struct TopWindow {
 
 class Program {
 public:
-  explicit Program(const std::filesystem::path &dir) {
+  // fakeStart: when not empty, the program runs under faketime with its
+  // clock starting at that local time ("2026-12-08 06:59:50").
+  explicit Program(const std::filesystem::path &dir, const char *fakeStart = "") {
     m_pid = ::fork();
     if (m_pid == 0) {
       if (::chdir(dir.c_str()) != 0)
         ::_exit(126);
       ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-      ::execl(CALIXO_EXECUTABLE, CALIXO_EXECUTABLE, static_cast<char *>(nullptr));
+      if (*fakeStart) {
+        // libfaketime is preloaded ahead of the sanitizer runtime.
+        ::setenv("ASAN_OPTIONS", "detect_leaks=0:verify_asan_link_order=0", 1);
+        ::execlp("faketime", "faketime", fakeStart, CALIXO_EXECUTABLE, static_cast<char *>(nullptr));
+      } else {
+        ::execl(CALIXO_EXECUTABLE, CALIXO_EXECUTABLE, static_cast<char *>(nullptr));
+      }
       ::_exit(127);
     }
   }
@@ -196,4 +206,72 @@ TEST_F(EndToEnd, StartsInAnEmptyFolderShowsOneShapedWindowAndEndsWithZero) {
   EXPECT_EQ(calixo.waitForExit(10s), 0);
 }
 
+// A set 7:00 entry of today fires at 7:00: the program, started under
+// faketime at 06:59:50, shows the entry's text in a message box and has
+// already stored SET 0 for it when the box appears.
+TEST_F(EndToEnd, AlarmBoxAppearsAtSevenWithTheText) {
+  for (const auto &f : std::filesystem::directory_iterator(CALIXO_RUNTIME_DATA_DIR))
+    std::filesystem::copy_file(f.path(), dir() / f.path().filename());
+  {
+    dbf::TDbfDataSet t("Setup");
+    static const dbf::FieldDef fields[] = {{"DATE", 'N', 10, 2}, {"TIME", 'N', 22, 20},
+                                           {"SET", 'N', 1, 0},   {"AUTODEL", 'N', 1, 0},
+                                           {"RUN", 'N', 1, 0},   {"DO", 'C', 249, 0}};
+    ASSERT_TRUE(t.CreateTable("TIMELIST", 'F', [](int i, dbf::FieldDef &def) {
+      def = i >= 1 && i <= 6 ? fields[i - 1] : dbf::FieldDef{};
+      return true;
+    }));
+    t.SetTableName("TIMELIST");
+    t.Open();
+    t.Insert();
+    t.FloatPut("DATE", static_cast<double>(calixo::dayNumber(2026, 12, 8)));
+    t.FloatPut("TIME", 420.0 / 1440.0);
+    t.IntegerPut("SET", 1);
+    t.StringPut("DO", "wake up");
+    t.Post();
+    t.Close();
+  }
+  X x;
+  ASSERT_TRUE(x.ok()) << "no X display";
+  Program calixo(dir(), "2026-12-08 06:59:50");
+
+  auto setFlag = [] {
+    dbf::TDbfDataSet t("Check");
+    t.SetTableName("TIMELIST");
+    t.Open();
+    t.First();
+    const int set = t.IntegerGet("SET");
+    t.Close();
+    return set;
+  };
+  // The main window first, alone, and the entry still waiting.
+  std::vector<TopWindow> windows;
+  const auto shown = std::chrono::steady_clock::now() + 8s;
+  while (std::chrono::steady_clock::now() < shown && windows.empty()) {
+    std::this_thread::sleep_for(100ms);
+    windows = x.viewableTopWindows();
+  }
+  ASSERT_EQ(windows.size(), 1u);
+  EXPECT_EQ(setFlag(), 1);
+
+  // Then, once the fake clock passes 7:00, the box.
+  const auto end = std::chrono::steady_clock::now() + 30s;
+  while (std::chrono::steady_clock::now() < end && calixo.running()) {
+    windows = x.viewableTopWindows();
+    if (windows.size() >= 2)
+      break;
+    std::this_thread::sleep_for(200ms);
+  }
+  ASSERT_EQ(windows.size(), 2u) << "no alarm box appeared";
+  EXPECT_EQ(setFlag(), 0) << "the fired entry is no longer set";
+  std::this_thread::sleep_for(500ms);
+  for (const TopWindow &w : windows)
+    if (w.width != 586) {
+      const QImage shot = x.grab(w);
+      EXPECT_FALSE(shot.isNull());
+      shot.save(QStringLiteral(CALIXO_ALARM_SCREENSHOT), "PNG");
+    }
+}
+
 }  // namespace
+
