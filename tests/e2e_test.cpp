@@ -208,8 +208,7 @@ TEST_F(EndToEnd, StartsInAnEmptyFolderShowsOneShapedWindowAndEndsWithZero) {
 
 // A set 7:00 entry of today fires at 7:00: the program, started under
 // faketime at 06:59:50, shows the entry's text in a message box (saved as
-// calixo-alarm.png) and has
-// already stored SET 0 for it when the box appears.
+// calixo-alarm.png) and has already stored SET 0 for it when the box appears.
 TEST_F(EndToEnd, AlarmBoxAppearsAtSevenAndTheEntryIsUnset) {
   for (const auto &f : std::filesystem::directory_iterator(CALIXO_RUNTIME_DATA_DIR))
     std::filesystem::copy_file(f.path(), dir() / f.path().filename());
