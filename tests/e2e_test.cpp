@@ -43,6 +43,7 @@ struct TopWindow {
   xcb_window_t id;
   int width, height;
   int shapeRects;
+  int x = 0, y = 0;  // on the screen (no window manager reparents here)
 };
 
 class Program {
@@ -118,7 +119,8 @@ public:
       auto rects = reply(xcb_shape_get_rectangles_reply(
           m_conn, xcb_shape_get_rectangles(m_conn, kids[i], XCB_SHAPE_SK_BOUNDING), nullptr));
       out.push_back({kids[i], geo ? geo->width : 0, geo ? geo->height : 0,
-                     rects ? static_cast<int>(xcb_shape_get_rectangles_rectangles_length(rects.get())) : 0});
+                     rects ? static_cast<int>(xcb_shape_get_rectangles_rectangles_length(rects.get())) : 0,
+                     geo ? geo->x : 0, geo ? geo->y : 0});
     }
     return out;
   }
@@ -271,6 +273,89 @@ TEST_F(EndToEnd, AlarmBoxAppearsAtSevenAndTheEntryIsUnset) {
       EXPECT_FALSE(shot.isNull());
       shot.save(QStringLiteral(CALIXO_ALARM_SCREENSHOT), "PNG");
     }
+}
+
+void xdo(const std::string &args) {
+  ASSERT_EQ(std::system(("xdotool " + args).c_str()), 0) << args;
+  std::this_thread::sleep_for(150ms);
+}
+
+void clickAt(int x, int y, int button = 1) {
+  xdo("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click " + std::to_string(button));
+}
+
+// A user plans a day with real input: the red button opens the time list,
+// a typed text lands in the 7:00 row and in the table, the popup menu sets
+// its alarm, and the month grid shows the day's marker.
+TEST_F(EndToEnd, TimeListTypedTextAndAlarmReachTheTableAndTheGrid) {
+  for (const auto &f : std::filesystem::directory_iterator(CALIXO_RUNTIME_DATA_DIR))
+    std::filesystem::copy_file(f.path(), dir() / f.path().filename());
+  X x;
+  ASSERT_TRUE(x.ok()) << "no X display";
+  Program calixo(dir());
+  std::vector<TopWindow> windows;
+  const auto shown = std::chrono::steady_clock::now() + 20s;
+  while (std::chrono::steady_clock::now() < shown && windows.empty()) {
+    std::this_thread::sleep_for(100ms);
+    windows = x.viewableTopWindows();
+  }
+  ASSERT_EQ(windows.size(), 1u);
+  std::this_thread::sleep_for(700ms);
+  const TopWindow main = windows[0];
+  const QImage before = x.grab(main);
+
+  clickAt(main.x + 529 + 12, main.y + 45 + 12);  // ImageRed
+  TopWindow list{};
+  const auto opened = std::chrono::steady_clock::now() + 5s;
+  while (std::chrono::steady_clock::now() < opened && list.id == 0) {
+    for (const TopWindow &w : x.viewableTopWindows())
+      if (w.id != main.id)
+        list = w;
+    std::this_thread::sleep_for(100ms);
+  }
+  ASSERT_NE(list.id, 0u) << "the red button did not open the time list";
+  std::this_thread::sleep_for(500ms);
+
+  // The grid sits at (10, 40) under an 18-pixel header; its top row is 6:30,
+  // so 7:00 is the second row; the text column starts 81 pixels in.
+  const int cellX = list.x + 10 + 81 + 30, cellY = list.y + 40 + 18 + 18 + 9;
+  clickAt(cellX, cellY);
+  xdo("type --delay 40 meeting");
+  xdo("key Return");
+
+  auto readEntry = [](int &set, std::string &text, double &time) {
+    dbf::TDbfDataSet t("Check");
+    t.SetTableName("TIMELIST");
+    t.Open();
+    const int count = t.RecordCount();
+    if (count > 0) {
+      t.First();
+      set = t.IntegerGet("SET");
+      text = t.StringGet("DO");
+      time = t.FloatGet("TIME");
+    }
+    t.Close();
+    return count;
+  };
+  int set = -1;
+  std::string text;
+  double time = 0;
+  EXPECT_EQ(readEntry(set, text, time), 1);
+  EXPECT_EQ(text, "meeting");
+  EXPECT_NEAR(time, 420.0 / 1440.0, 1e-9);
+  EXPECT_EQ(set, 0);
+
+  clickAt(cellX, cellY, 3);  // the popup menu; its first item sets the alarm
+  xdo("key Down Return");
+  std::this_thread::sleep_for(500ms);
+  EXPECT_EQ(readEntry(set, text, time), 1);
+  EXPECT_EQ(set, 1) << "the menu did not set the alarm";
+  EXPECT_EQ(text, "meeting");
+
+  const QImage shot = x.grab(list);
+  EXPECT_TRUE(shot.save(QStringLiteral(CALIXO_TIMELIST_SCREENSHOT), "PNG"));
+  const QImage after = x.grab(main);
+  EXPECT_NE(before, after) << "the month grid shows no new marker";
 }
 
 }  // namespace
