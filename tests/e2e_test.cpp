@@ -358,5 +358,55 @@ TEST_F(EndToEnd, TimeListTypedTextAndAlarmReachTheTableAndTheGrid) {
   EXPECT_NE(before, after) << "the month grid shows no new marker";
 }
 
+// The green button of the real program opens the memo list; its add button
+// makes a memo in "TextList.dbf" and pins its note to the desktop.
+TEST_F(EndToEnd, GreenButtonOpensTheMemoListWhoseAddPinsANote) {
+  for (const auto &f : std::filesystem::directory_iterator(CALIXO_RUNTIME_DATA_DIR))
+    std::filesystem::copy_file(f.path(), dir() / f.path().filename());
+  X x;
+  ASSERT_TRUE(x.ok()) << "no X display";
+  Program calixo(dir());
+  std::vector<TopWindow> windows;
+  const auto shown = std::chrono::steady_clock::now() + 20s;
+  while (std::chrono::steady_clock::now() < shown && windows.empty()) {
+    std::this_thread::sleep_for(100ms);
+    windows = x.viewableTopWindows();
+  }
+  ASSERT_EQ(windows.size(), 1u);
+  std::this_thread::sleep_for(700ms);
+  const TopWindow main = windows[0];
+
+  clickAt(main.x + 528 + 12, main.y + 131 + 12);  // ImageGreen
+  TopWindow list{};
+  const auto opened = std::chrono::steady_clock::now() + 5s;
+  while (std::chrono::steady_clock::now() < opened && list.id == 0) {
+    for (const TopWindow &w : x.viewableTopWindows())
+      if (w.id != main.id)
+        list = w;
+    std::this_thread::sleep_for(100ms);
+  }
+  ASSERT_NE(list.id, 0u) << "the green button did not open the memo list";
+  EXPECT_EQ(list.x, 437);
+  EXPECT_EQ(list.y, 330);
+  std::this_thread::sleep_for(300ms);
+
+  clickAt(list.x + 41 + 10, list.y + 225 + 10);  // ImageADD
+  std::this_thread::sleep_for(700ms);
+  EXPECT_EQ(x.viewableTopWindows().size(), 3u) << "no note was pinned";
+  dbf::TDbfDataSet t("Check");
+  t.SetTableName("TextList");
+  t.Open();
+  EXPECT_EQ(t.RecordCount(), 1);
+  if (t.RecordCount() == 1) {
+    t.First();
+    EXPECT_EQ(t.IntegerGet("SHOW"), 1);
+  }
+  t.Close();
+
+  clickAt(main.x + 528 + 12, main.y + 131 + 12);  // and hides it again
+  std::this_thread::sleep_for(500ms);
+  EXPECT_EQ(x.viewableTopWindows().size(), 2u) << "the list did not hide; the note stays";
+}
+
 }  // namespace
 
