@@ -253,6 +253,15 @@ void TMainTIMELIST::OnDrawGridTimeListCell(TCellCanvas &canvas, int col, int row
   }
 }
 
+TMainTIMELIST::~TMainTIMELIST() {
+  // The grid and its open editor are children, destroyed after Rows: an
+  // editor that commits its text while it goes must not reach the rows.
+  DrawGridTimeList->OnGetEditText = nullptr;
+  DrawGridTimeList->OnSetEditText = nullptr;
+  DrawGridTimeList->OnAcceptText = nullptr;
+  DrawGridTimeList->OnDrawCell = nullptr;
+}
+
 QString TMainTIMELIST::OnDrawGridTimeListGetEditText(int, int row) {
   if (row < 1 || row > kRowCount || row > static_cast<int>(Rows.size()))
     return {};

@@ -26,6 +26,7 @@ class TMainTIMELIST : public calixo::TToolWindow {
   Q_OBJECT
 public:
   explicit TMainTIMELIST(TMainForm *mainForm);
+  ~TMainTIMELIST() override;
 
   // The creation handler; runs once, right after construction.
   void FormCreate();
