@@ -48,8 +48,8 @@ struct TopWindow {
 
 class Program {
 public:
-  // fakeStart: when not empty, the program runs under faketime with its
-  // clock starting at that local time ("2026-12-08 06:59:50").
+  // fakeStart: when not empty, the program runs with libfaketime, its clock
+  // starting at that local time ("2026-12-08 06:59:50").
   explicit Program(const std::filesystem::path &dir, const char *fakeStart = "") {
     m_pid = ::fork();
     if (m_pid == 0) {
@@ -59,10 +59,12 @@ public:
       if (*fakeStart) {
         // libfaketime is preloaded ahead of the sanitizer runtime.
         ::setenv("ASAN_OPTIONS", "detect_leaks=0:verify_asan_link_order=0", 1);
-        ::execlp("faketime", "faketime", fakeStart, CALIXO_EXECUTABLE, static_cast<char *>(nullptr));
-      } else {
-        ::execl(CALIXO_EXECUTABLE, CALIXO_EXECUTABLE, static_cast<char *>(nullptr));
+        // The library itself rather than the faketime script, so that this
+        // process is the program and killing it leaves nothing behind.
+        ::setenv("LD_PRELOAD", "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1", 1);
+        ::setenv("FAKETIME", (std::string("@") + fakeStart).c_str(), 1);
       }
+      ::execl(CALIXO_EXECUTABLE, CALIXO_EXECUTABLE, static_cast<char *>(nullptr));
       ::_exit(127);
     }
   }
@@ -161,7 +163,18 @@ private:
   xcb_window_t m_root = 0;
 };
 
-using EndToEnd = TempDirTest;
+// Each test starts on an empty screen: the windows of a program an earlier
+// test killed take a moment to go.
+class EndToEnd : public TempDirTest {
+protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    X x;
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (x.ok() && !x.viewableTopWindows().empty() && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(50ms);
+  }
+};
 
 TEST_F(EndToEnd, StartsInAnEmptyFolderShowsOneShapedWindowAndEndsWithZero) {
   for (const auto &f : std::filesystem::directory_iterator(CALIXO_RUNTIME_DATA_DIR))
