@@ -288,6 +288,29 @@ TEST_F(EndToEnd, AlarmBoxAppearsAtSevenAndTheEntryIsUnset) {
     }
 }
 
+// The viewable top-level windows once there are at least n (or the time is up).
+std::vector<TopWindow> waitForWindows(X &x, size_t n, std::chrono::milliseconds limit) {
+  std::vector<TopWindow> windows;
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < end && windows.size() < n) {
+    std::this_thread::sleep_for(100ms);
+    windows = x.viewableTopWindows();
+  }
+  return windows;
+}
+
+// The first viewable top-level window other than main (id 0 when none comes).
+TopWindow waitForOtherWindow(X &x, const TopWindow &main, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < end) {
+    for (const TopWindow &w : x.viewableTopWindows())
+      if (w.id != main.id)
+        return w;
+    std::this_thread::sleep_for(100ms);
+  }
+  return {};
+}
+
 void xdo(const std::string &args) {
   ASSERT_EQ(std::system(("xdotool " + args).c_str()), 0) << args;
   std::this_thread::sleep_for(150ms);
@@ -306,26 +329,14 @@ TEST_F(EndToEnd, TimeListTypedTextAndAlarmReachTheTableAndTheGrid) {
   X x;
   ASSERT_TRUE(x.ok()) << "no X display";
   Program calixo(dir());
-  std::vector<TopWindow> windows;
-  const auto shown = std::chrono::steady_clock::now() + 20s;
-  while (std::chrono::steady_clock::now() < shown && windows.empty()) {
-    std::this_thread::sleep_for(100ms);
-    windows = x.viewableTopWindows();
-  }
+  const std::vector<TopWindow> windows = waitForWindows(x, 1, 20s);
   ASSERT_EQ(windows.size(), 1u);
   std::this_thread::sleep_for(700ms);
   const TopWindow main = windows[0];
   const QImage before = x.grab(main);
 
   clickAt(main.x + 529 + 12, main.y + 45 + 12);  // ImageRed
-  TopWindow list{};
-  const auto opened = std::chrono::steady_clock::now() + 5s;
-  while (std::chrono::steady_clock::now() < opened && list.id == 0) {
-    for (const TopWindow &w : x.viewableTopWindows())
-      if (w.id != main.id)
-        list = w;
-    std::this_thread::sleep_for(100ms);
-  }
+  const TopWindow list = waitForOtherWindow(x, main, 5s);
   ASSERT_NE(list.id, 0u) << "the red button did not open the time list";
   std::this_thread::sleep_for(500ms);
 
@@ -379,25 +390,13 @@ TEST_F(EndToEnd, GreenButtonOpensTheMemoListWhoseAddPinsANote) {
   X x;
   ASSERT_TRUE(x.ok()) << "no X display";
   Program calixo(dir());
-  std::vector<TopWindow> windows;
-  const auto shown = std::chrono::steady_clock::now() + 20s;
-  while (std::chrono::steady_clock::now() < shown && windows.empty()) {
-    std::this_thread::sleep_for(100ms);
-    windows = x.viewableTopWindows();
-  }
+  const std::vector<TopWindow> windows = waitForWindows(x, 1, 20s);
   ASSERT_EQ(windows.size(), 1u);
   std::this_thread::sleep_for(700ms);
   const TopWindow main = windows[0];
 
   clickAt(main.x + 528 + 12, main.y + 131 + 12);  // ImageGreen
-  TopWindow list{};
-  const auto opened = std::chrono::steady_clock::now() + 5s;
-  while (std::chrono::steady_clock::now() < opened && list.id == 0) {
-    for (const TopWindow &w : x.viewableTopWindows())
-      if (w.id != main.id)
-        list = w;
-    std::this_thread::sleep_for(100ms);
-  }
+  const TopWindow list = waitForOtherWindow(x, main, 5s);
   ASSERT_NE(list.id, 0u) << "the green button did not open the memo list";
   EXPECT_EQ(list.x, 437);
   EXPECT_EQ(list.y, 330);

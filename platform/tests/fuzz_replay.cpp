@@ -1,5 +1,6 @@
-// Replays the committed fuzz corpus through the fuzz target, so every build
-// runs the inputs that once mattered.
+// Replays a committed fuzz corpus (CALIXO_FUZZ_CORPUS, at least
+// CALIXO_FUZZ_MIN_INPUTS files) through the fuzz target linked beside it, so
+// every build runs the inputs that once mattered. Shared by every fuzz target.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,7 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
-TEST(IniFuzzCorpus, EveryInputPasses) {
+TEST(FuzzCorpus, EveryInputPasses) {
   int files = 0;
   for (const auto &entry : std::filesystem::directory_iterator(CALIXO_FUZZ_CORPUS)) {
     std::ifstream in(entry.path(), std::ios::binary);
@@ -19,5 +20,5 @@ TEST(IniFuzzCorpus, EveryInputPasses) {
     EXPECT_EQ(LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size()), 0);
     ++files;
   }
-  EXPECT_GE(files, 5);
+  EXPECT_GE(files, CALIXO_FUZZ_MIN_INPUTS);
 }
