@@ -73,13 +73,19 @@ void TDbfDataSet::Post() {
   d.buffer[0] = static_cast<char>(format::kLive);
   std::vector<char> bytes = d.buffer;
   bytes.push_back(static_cast<char>(format::kEndOfFile));
-  d.write(d.recordOffset(d.count + 1), bytes.data(), bytes.size());
-  ++d.count;
-  const uint32_t appended = d.count;
+  const uint32_t appended = d.count + 1;
   // The header was read just now under the append lock, and no other process
   // can append while we hold it, so reading it once more would only repeat
-  // the count we already know.
-  d.writeStampedHeader();
+  // the count we already know. It is stamped before the record is written:
+  // a stamp that cannot be made (the clock failing) must fail the post
+  // before the file has grown, or the caller would take the record for
+  // unwritten and append it again.
+  format::HeaderBytes stamped = d.header;
+  format::stampHeader(stamped, appended, 0, d.layout.flags);
+  d.write(d.recordOffset(appended), bytes.data(), bytes.size());
+  d.count = appended;
+  d.header = stamped;
+  d.write(0, d.header.data(), d.header.size());
   d.recNo = appended;
   d.bof = d.eof = false;
   m_state = State::Browse;

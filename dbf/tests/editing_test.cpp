@@ -202,6 +202,29 @@ TEST_F(Packing, AFailedPostKeepsTheInsertAndTheFile) {
   EXPECT_EQ(m_ds.StringGet("DO"), "four");
 }
 
+// A clock that cannot be read fails the post before anything is written, so
+// the table does not hold a record its caller was told was not stored.
+TEST_F(Packing, APostWhoseStampCannotBeMadeWritesNothing) {
+  struct Unreadable final : calixo::Clock {
+    calixo::LocalDateTime now() const override { throw std::runtime_error("no clock"); }
+  } unreadable;
+  const std::string before = bytes();
+  m_ds.Insert();
+  m_ds.StringPut("DO", "four");
+  calixo::setClock(&unreadable);
+  EXPECT_EQ(errorText([&] { m_ds.Post(); }), "no clock");
+  calixo::setClock(&m_clock);
+  EXPECT_EQ(bytes(), before);
+  EXPECT_EQ(m_ds.RecordCount(), 3);
+  m_ds.Cancel();
+  m_ds.Last();
+  m_ds.Insert();
+  m_ds.StringPut("DO", "four");
+  m_ds.Post();
+  EXPECT_EQ(m_ds.RecNo(), 4);
+  EXPECT_EQ(m_ds.RecordCount(), 4);
+}
+
 TEST_F(Packing, AFailedDelete) {
   m_ds.GotoPosition(1);
   m_fs.failHook = [](Op op, const std::string &) { return op == Op::Write ? EIO : 0; };
