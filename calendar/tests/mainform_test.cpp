@@ -16,6 +16,7 @@
 #include "ui.h"
 #include "zuimage.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
@@ -180,6 +181,24 @@ TEST_F(MainFormTest, MonthsAreDrawnCellByCell) {
       EXPECT_TRUE(drawCell(r.firstCol - 1, 1).empty());
     }
   }
+}
+
+TEST_F(MainFormTest, MonthNumbersFitTheirLabelAndTheSelectedDayIsCurrent) {
+  create();  // 15 May 2024: a Wednesday, cell 17
+  EXPECT_EQ(form->DrawGridDate->Col() * 10 + form->DrawGridDate->Row(), 33);
+  for (int month : {1, 9, 10, 11, 12}) {
+    SCOPED_TRACE(month);
+    showMonth(2026, month, 8);
+    const QLabel *label = form->LabelMonthN;
+    EXPECT_EQ(label->text(), QString::number(month));
+    EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width());
+    const int k = FirstCell + 7;
+    EXPECT_EQ(form->DrawGridDate->Col(), k % 7);
+    EXPECT_EQ(form->DrawGridDate->Row(), k / 7 + 1);
+  }
+  // One digit keeps the full face.
+  showMonth(2026, 3);
+  EXPECT_EQ(form->LabelMonthN->font().stretch(), 100);
 }
 
 TEST_F(MainFormTest, HeaderAndWeekendsAreRed) {
