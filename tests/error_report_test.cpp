@@ -11,7 +11,7 @@
 #include "monthmodel.h"
 #include "okseleymdlg.h"
 #include "picturebutton.h"
-#include "tempdir.h"
+#include "programfolder.h"
 #include "timegrid.h"
 #include "timelistform.h"
 #include "ui.h"
@@ -30,6 +30,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
@@ -38,29 +39,32 @@ namespace {
 
 const QString kClockError = QStringLiteral("The system clock cannot be read");
 
-// The program's clock that can stop answering: now() throws while broken.
+// The program's clock that can stop answering: now() throws while broken,
+// else it tells the time of the fixture's clock.
 class UnreadableClock final : public calixo::Clock {
 public:
+  explicit UnreadableClock(const calixo::ManualClock &base) : m_base(base) {}
   calixo::LocalDateTime now() const override {
     if (broken)
       throw std::runtime_error(kClockError.toStdString());
-    return base.now();
+    return m_base.now();
   }
-  calixo::ManualClock base{{2024, 5, 15, 6, 59, 0, 0}};
   bool broken = false;
+
+private:
+  const calixo::ManualClock &m_base;
 };
 
-class ErrorReportTest : public TempDirTest {
+class ErrorReportTest : public ProgramFolderTest {
 protected:
+  ErrorReportTest() : ProgramFolderTest({2024, 5, 15, 6, 59, 0, 0}) {}
   void SetUp() override {
-    TempDirTest::SetUp();
-    for (const auto &f : std::filesystem::directory_iterator(CALIXO_RUNTIME_DATA_DIR))
-      std::filesystem::copy_file(f.path(), dir() / f.path().filename());
+    ProgramFolderTest::SetUp();
     calixo::setClock(&m_clock);
     calixo::setMessageHook([this](const QString &t) {
       if (m_failingBox == t)
         throw std::runtime_error("The message box cannot be shown");
-      m_messages << t;
+      messages.push_back(t);
     });
   }
   // The window set in the program's order (main.cpp).
@@ -89,9 +93,7 @@ protected:
     OKSeleYMDlg = nullptr;
     FormMB = nullptr;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    calixo::setMessageHook(nullptr);
-    calixo::setClock(nullptr);
-    TempDirTest::TearDown();
+    ProgramFolderTest::TearDown();
   }
 
   static void click(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(5, 5)); }
@@ -100,7 +102,13 @@ protected:
     return QTest::qWaitFor(pred, ms);
   }
   static QWidget *memoAdd() { return MemoListForm->findChild<QWidget *>(QStringLiteral("ImageADD")); }
-  bool reported(const QString &text) const { return m_messages.contains(text); }
+  std::string joined() const {
+    QStringList l(messages.begin(), messages.end());
+    return l.join(QLatin1Char('|')).toStdString();
+  }
+  bool reported(const QString &text) const {
+    return std::find(messages.begin(), messages.end(), text) != messages.end();
+  }
   TTimeList entriesOf(int y, int m, int d) {
     TTimeList l;
     MainForm->LoadDayEntries(y, m, d, l);
@@ -114,8 +122,7 @@ protected:
     return notes;
   }
 
-  UnreadableClock m_clock;
-  QStringList m_messages;
+  UnreadableClock m_clock{clock};
   QString m_failingBox;  // a text whose box fails to show
 };
 
@@ -125,13 +132,13 @@ protected:
 TEST_F(ErrorReportTest, MainWindowMonthStepWithoutItsPicture) {
   std::filesystem::remove(dir() / "calixo.bmp");
   createWindows();
-  ASSERT_EQ(m_messages.size(), 1) << "creation reports the missing picture";
-  m_messages.clear();
+  ASSERT_EQ(messages.size(), 1u) << "creation reports the missing picture";
+  messages.clear();
 
   TPictureButton *next = MainForm->ImageNextMonth;
   const QPoint home = next->pos();
   click(next);
-  EXPECT_EQ(m_messages, QStringList{QStringLiteral(
+  EXPECT_EQ(messages, std::vector<QString>{QStringLiteral(
                             "Cannot load the month picture \"calixo.bmp\": the file is missing or "
                             "not a bitmap")});
   EXPECT_EQ(SelMonth, 6);
@@ -140,9 +147,9 @@ TEST_F(ErrorReportTest, MainWindowMonthStepWithoutItsPicture) {
 
   std::filesystem::copy_file(std::filesystem::path(CALIXO_RUNTIME_DATA_DIR) / "calixo.bmp",
                              dir() / "calixo.bmp");
-  m_messages.clear();
+  messages.clear();
   click(next);
-  EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join(QLatin1Char('|')).toStdString();
+  EXPECT_TRUE(messages.empty()) << joined();
   EXPECT_EQ(SelMonth, 7);
   EXPECT_TRUE(MainForm->ZuImage1->IsDefaultBmp);
 }
@@ -158,14 +165,14 @@ TEST_F(ErrorReportTest, ClockTickWhileTheTimeCannotBeRead) {
   row->Text = "wake up";
   MainForm->SaveEntry(2024, 5, 15, row, 0);
   ASSERT_EQ(MainForm->AlarmClock->NextAlarm.Armed, 1);
-  m_messages.clear();
+  messages.clear();
 
   m_clock.broken = true;
   EXPECT_TRUE(waitFor([this] { return reported(kClockError); }));
   m_clock.broken = false;
-  m_clock.base.set({2024, 5, 15, 7, 0, 0, 0});
+  clock.set({2024, 5, 15, 7, 0, 0, 0});
   EXPECT_TRUE(waitFor([this] { return reported(QStringLiteral("wake up")); }))
-      << m_messages.join(QLatin1Char('|')).toStdString();
+      << joined();
   const TTimeList l = entriesOf(2024, 5, 15);
   ASSERT_EQ(l.size(), 1u);
   EXPECT_EQ(l[0]->SetFlag, 0) << "the fired alarm is stored unset";
@@ -179,19 +186,19 @@ TEST_F(ErrorReportTest, ClockTickWhileTheTimeCannotBeRead) {
 TEST_F(ErrorReportTest, TimeListSetWhileTheTimeCannotBeRead) {
   createWindows();
   MainTIMELIST->DrawGridTimeList->setCurrentCell(2, 30);  // 14:30
-  m_messages.clear();
+  messages.clear();
   m_clock.broken = true;
   click(MainTIMELIST->ImageClSet);
   m_clock.broken = false;
-  EXPECT_EQ(m_messages, QStringList{kClockError});
+  EXPECT_EQ(messages, std::vector<QString>{kClockError});
   EXPECT_TRUE(entriesOf(2024, 5, 15).empty());
   EXPECT_EQ(MainTIMELIST->Rows[29]->AlarmState, 1);
 
-  m_messages.clear();
+  messages.clear();
   click(MainTIMELIST->ImageClUnSet);
   EXPECT_EQ(MainTIMELIST->Rows[29]->AlarmState, 0);
   click(MainTIMELIST->ImageClSet);
-  EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join(QLatin1Char('|')).toStdString();
+  EXPECT_TRUE(messages.empty()) << joined();
   const TTimeList l = entriesOf(2024, 5, 15);
   ASSERT_EQ(l.size(), 1u) << "the failed set left no record behind";
   EXPECT_EQ(l[0]->SetFlag, 1);
@@ -204,18 +211,18 @@ TEST_F(ErrorReportTest, TimeListSetWhileTheTimeCannotBeRead) {
 // be had, nothing is added, and the next add makes a memo and its note.
 TEST_F(ErrorReportTest, MemoAddWhileTheTimeCannotBeRead) {
   createWindows();
-  m_messages.clear();
+  messages.clear();
   m_clock.broken = true;
   click(memoAdd());
   m_clock.broken = false;
-  EXPECT_EQ(m_messages, QStringList{kClockError});
+  EXPECT_EQ(messages, std::vector<QString>{kClockError});
   EXPECT_EQ(MemoListForm->Table().Count(), 0);
   EXPECT_TRUE(visibleNotes().isEmpty());
 
   click(memoAdd());
   EXPECT_EQ(MemoListForm->Table().Count(), 1);
   EXPECT_EQ(visibleNotes().size(), 1);
-  EXPECT_EQ(m_messages.size(), 1);
+  EXPECT_EQ(messages.size(), 1u);
 }
 
 // A note (the Hovrel library's window): typing while another program holds
@@ -227,7 +234,7 @@ TEST_F(ErrorReportTest, NoteTypingWhileItsRecordIsLocked) {
   ASSERT_EQ(visibleNotes().size(), 1);
   auto *text = visibleNotes().first()->findChild<QPlainTextEdit *>(QStringLiteral("noteText"));
   ASSERT_NE(text, nullptr);
-  m_messages.clear();
+  messages.clear();
 
   dbf::TDbfDataSet other("Other");
   other.SetTableName("TextList");
@@ -235,12 +242,12 @@ TEST_F(ErrorReportTest, NoteTypingWhileItsRecordIsLocked) {
   other.First();
   other.Edit();
   QTest::keyClicks(text, QStringLiteral("x"));
-  EXPECT_EQ(m_messages, QStringList{QStringLiteral("Record is locked by another user")});
+  EXPECT_EQ(messages, std::vector<QString>{QStringLiteral("Record is locked by another user")});
   EXPECT_EQ(text->toPlainText(), QStringLiteral("x"));
   other.Cancel();
 
   QTest::keyClicks(text, QStringLiteral("y"));
-  EXPECT_EQ(m_messages.size(), 1);
+  EXPECT_EQ(messages.size(), 1u);
   other.Close();
   other.Open();
   other.First();
@@ -252,7 +259,7 @@ TEST_F(ErrorReportTest, NoteTypingWhileItsRecordIsLocked) {
 // show is reported, the channel has stopped, and a new count reminds again.
 TEST_F(ErrorReportTest, CountdownReminderBoxFails) {
   createWindows();
-  m_messages.clear();
+  messages.clear();
   auto *check = FormMB->findChild<QCheckBox *>(QStringLiteral("CheckBoxB1"));
   auto *edit = FormMB->findChild<QLineEdit *>(QStringLiteral("EditB1"));
   auto *bar = FormMB->findChild<QProgressBar *>(QStringLiteral("ProgressBarB1"));
@@ -260,8 +267,8 @@ TEST_F(ErrorReportTest, CountdownReminderBoxFails) {
   edit->setText(QStringLiteral("tea"));
   m_failingBox = QStringLiteral("tea");
   check->click();  // one second
-  EXPECT_TRUE(waitFor([this] { return !m_messages.isEmpty(); }));
-  EXPECT_EQ(m_messages, QStringList{QStringLiteral("The message box cannot be shown")});
+  EXPECT_TRUE(waitFor([this] { return !messages.empty(); }));
+  EXPECT_EQ(messages, std::vector<QString>{QStringLiteral("The message box cannot be shown")});
   EXPECT_FALSE(check->isChecked());
   EXPECT_EQ(bar->value(), 0);
 
@@ -276,7 +283,7 @@ TEST_F(ErrorReportTest, CountdownReminderBoxFails) {
 // applies what was typed.
 TEST_F(ErrorReportTest, DialogTodayWhileTheTimeCannotBeRead) {
   createWindows();
-  m_messages.clear();
+  messages.clear();
   auto *year = OKSeleYMDlg->findChild<QLineEdit *>(QStringLiteral("EditYear"));
   auto *month = OKSeleYMDlg->findChild<QLineEdit *>(QStringLiteral("EditMonth"));
   bool stayedOpen = false;
@@ -294,7 +301,7 @@ TEST_F(ErrorReportTest, DialogTodayWhileTheTimeCannotBeRead) {
       OKSeleYMDlg->reject();
   });
   QTest::mouseClick(MainForm->LabelYear, Qt::LeftButton, {}, QPoint(3, 3));
-  EXPECT_EQ(m_messages, QStringList{kClockError});
+  EXPECT_EQ(messages, std::vector<QString>{kClockError});
   EXPECT_TRUE(stayedOpen);
   EXPECT_EQ(yearAfterError, QStringLiteral("2024"));
   EXPECT_EQ(SelYear, 2030);
@@ -303,9 +310,3 @@ TEST_F(ErrorReportTest, DialogTodayWhileTheTimeCannotBeRead) {
 }
 
 }  // namespace
-
-int main(int argc, char **argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  calixo::CalixoApplication app(argc, argv);
-  return RUN_ALL_TESTS();
-}
