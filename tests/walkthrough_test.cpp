@@ -140,9 +140,10 @@ TEST_F(Walkthrough, AUserStepsChoosesAMonthOpensEveryWindowCountsDownAndCloses) 
   ASSERT_NE(dialog.id, 0u) << "the year label opened no dialog";
   EXPECT_EQ(dialog.width, 310);
   EXPECT_EQ(dialog.height, 141);
+  std::this_thread::sleep_for(300ms);  // its first paint
+  saveShot(x, dialog, "dialog");
   EXPECT_EQ(copiedText(x, dialog, kEditYear, "2028"), "2028");
   EXPECT_EQ(copiedText(x, dialog, kEditMonth, "1"), "1");
-  saveShot(x, dialog, "dialog");
   // A year and a month typed in, and OK (the default button) by Enter.
   clickIn(dialog, kEditYear);
   xdo("key ctrl+a");
