@@ -248,6 +248,7 @@ TEST_F(Walkthrough, AUserStepsChoosesAMonthOpensEveryWindowCountsDownAndCloses) 
   EXPECT_EQ(calixo.waitForExit(15s), 0);
   const std::string reported = readFile(errors);
   EXPECT_EQ(reported.find("calixo: "), std::string::npos) << reported;
+  EXPECT_EQ(reported.find("runtime error"), std::string::npos) << reported;  // sanitizer builds
 }
 
 }  // namespace
