@@ -177,7 +177,7 @@ struct Model {
 class KillTest : public TempDirTest {};
 
 TEST_F(KillTest, AddingAndEditingKeepsEveryCompletedChange) {
-  const int n = trials(250);
+  const int n = trials(300);
   std::mt19937 rng(20261208);
   Model model;
   int inFlightKept = 0, inFlightLost = 0, changes = 0;
