@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <poll.h>
 #include <sys/stat.h>
 #include <random>
@@ -228,8 +230,11 @@ TEST_F(KillTest, AddingAndEditingKeepsEveryCompletedChange) {
                     << "\nexpected   " << describe(model.memos);
       return;
     }
-    ASSERT_TRUE(dumps(findFile(dir(), "TimeList.dbf")));
-    ASSERT_TRUE(dumps(findFile(dir(), "TextList.dbf")));
+    // dbfdump as well, now and then: it starts a process of its own.
+    if (trial % 10 == 0 || trial == n - 1) {
+      ASSERT_TRUE(dumps(findFile(dir(), "TimeList.dbf")));
+      ASSERT_TRUE(dumps(findFile(dir(), "TextList.dbf")));
+    }
   }
   const auto secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   std::printf("%d kills after %d completed changes; the change in progress was kept %d times and "
@@ -278,8 +283,8 @@ PurgeTable writePurgeTable(int records) {
 // The purge in the program's own table code, killed anywhere between its
 // start and its end.
 TEST_F(KillTest, PurgeLeavesTheOldTableOrExactlyTheCompactedOne) {
-  const int n = trials(150);
-  const PurgeTable table = writePurgeTable(1500);
+  const int n = trials(100);
+  const PurgeTable table = writePurgeTable(400);
   const fs::path file = findFile(dir(), "TimeList.dbf");
   const std::string original = readFile(file);
   // How long a purge takes when nothing stops it.
@@ -305,7 +310,9 @@ TEST_F(KillTest, PurgeLeavesTheOldTableOrExactlyTheCompactedOne) {
     const auto at = std::chrono::microseconds(
         std::uniform_int_distribution<int64_t>(0, full.count() * 6 / 5)(rng));
     runOnce(at);
-    ASSERT_TRUE(dumps(file));
+    if (trial % 10 == 0) {
+      ASSERT_TRUE(dumps(file));
+    }
     const Rows rows = readTable("TIMELIST", "DO", "SET");
     if (rows == table.all)
       ++old;
@@ -324,7 +331,7 @@ TEST_F(KillTest, PurgeLeavesTheOldTableOrExactlyTheCompactedOne) {
 // The real program started on the 1st under libfaketime, killed while its
 // start-up purges the month before.
 TEST_F(KillTest, ProgramKilledDuringItsStartUpPurge) {
-  const int n = trials(25);
+  const int n = trials(10);
   copyShippedFiles(dir());
   const PurgeTable table = writePurgeTable(3000);
   const fs::path file = findFile(dir(), "TimeList.dbf");
@@ -336,15 +343,24 @@ TEST_F(KillTest, ProgramKilledDuringItsStartUpPurge) {
     struct stat st {};
     return ::stat(file.c_str(), &st) == 0 ? st.st_ino : 0;
   };
+  auto scratchGone = [this] {
+    const fs::path pp = findFile(dir(), "pp.dbf");
+    if (!pp.empty())
+      fs::remove(pp);
+  };
   writeFile(file, original);
+  scratchGone();
   const auto before = inode();
-  std::chrono::microseconds full{0};
+  std::chrono::microseconds full{0}, copying{0};
   {
     const auto begun = std::chrono::steady_clock::now();
     Program calixo(dir(), opt);
     while (inode() == before && calixo.running() &&
-           std::chrono::steady_clock::now() - begun < 60s)
-      std::this_thread::sleep_for(2ms);
+           std::chrono::steady_clock::now() - begun < 60s) {
+      if (copying.count() == 0 && !findFile(dir(), "pp.dbf").empty())
+        copying = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begun);
+      std::this_thread::sleep_for(1ms);
+    }
     full = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begun);
     ASSERT_NE(inode(), before) << "the program did not purge: " << calixo.errors();
   }
@@ -354,10 +370,21 @@ TEST_F(KillTest, ProgramKilledDuringItsStartUpPurge) {
   for (int trial = 0; trial < n; ++trial) {
     SCOPED_TRACE("trial " + std::to_string(trial));
     writeFile(file, original);
+    scratchGone();
+    // Every other kill lands at any moment of start-up and purge; the others
+    // while the compacted copy is written, flushed and renamed.
+    const bool whileCopying = trial % 2 == 1;
     const auto at = std::chrono::microseconds(
-        std::uniform_int_distribution<int64_t>(full.count() / 2, full.count() * 6 / 5)(rng));
+        whileCopying
+            ? std::uniform_int_distribution<int64_t>(0, std::max<int64_t>(2 * (full - copying).count(), 1000))(rng)
+            : std::uniform_int_distribution<int64_t>(full.count() * 2 / 5, full.count() * 11 / 10)(rng));
     {
       Program calixo(dir(), opt);
+      if (whileCopying) {
+        const auto end = std::chrono::steady_clock::now() + 60s;
+        while (findFile(dir(), "pp.dbf").empty() && calixo.running() && std::chrono::steady_clock::now() < end)
+          std::this_thread::sleep_for(500us);
+      }
       std::this_thread::sleep_for(at);
     }
     ASSERT_TRUE(dumps(file));
@@ -369,8 +396,9 @@ TEST_F(KillTest, ProgramKilledDuringItsStartUpPurge) {
     else
       FAIL() << "killed after " << at.count() << " us: " << rows.size() << " records";
   }
-  std::printf("start-up to compacted table %lld us; %d kills: old table %d, compacted %d\n",
-              static_cast<long long>(full.count()), n, old, packed);
+  std::printf("start-up to compacted table %lld us, copying from %lld us; %d kills: old table %d, "
+              "compacted %d\n",
+              static_cast<long long>(full.count()), static_cast<long long>(copying.count()), n, old, packed);
   EXPECT_GT(old + packed, 0);
 }
 
