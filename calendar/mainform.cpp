@@ -19,9 +19,11 @@
 #include "zuimage.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 
+#include <algorithm>
 #include <stdexcept>
 
 TMainForm *MainForm = nullptr;
@@ -198,6 +200,7 @@ void TMainForm::FormCreate() {
   // renumbers records and the armed copy must name the record it fires.)
   LayoutMonth(SelYear, SelMonth);
   setMonthLabels();
+  showSelectedDayAsCurrent();
   // 10.
   HaveDataBitmap = transparentFromPixel11(QImage(QStringLiteral(":/bmp/BMPHAVEDATA.bmp")));
   // 11. The purge on the 1st, then the pending alarm of today.
@@ -225,12 +228,36 @@ void TMainForm::RefreshMonth() {
     m_showDay(SelYear, SelMonth, SelDay);
   DrawGridDate->update();
   setMonthLabels();
+  showSelectedDayAsCurrent();
+}
+
+// The grid's current cell (the toolkit's highlight) is put on the selected
+// day whenever a month is laid out, so a new month does not open with the
+// blank cell before its 1st highlighted. Clicks move it as usual.
+void TMainForm::showSelectedDayAsCurrent() {
+  const int k = FirstCell + SelDay - 1;
+  if (k >= 0 && k < kDayCellCount)
+    DrawGridDate->setCurrentCell(k % 7, k / 7 + 1);
 }
 
 void TMainForm::setMonthLabels() {
   if (SelMonth >= 1 && SelMonth <= 12)
     LabelMonthE->setText(QLatin1String(MonthNamesEn[static_cast<size_t>(SelMonth - 1)]));
-  LabelMonthN->setText(QString::number(SelMonth));
+  // Two digits at 60 px are wider than the label; they are narrowed to fit
+  // rather than cut off, one digit keeps the face as it is.
+  const QString number = QString::number(SelMonth);
+  QFont numberFont = LabelMonthN->font();
+  numberFont.setStretch(100);
+  const int advance = QFontMetrics(numberFont).horizontalAdvance(number);
+  if (advance > LabelMonthN->width()) {
+    // Glyph widths round to whole pixels, so the first guess may miss by one.
+    int stretch = std::max(50, LabelMonthN->width() * 100 / advance);
+    numberFont.setStretch(stretch);
+    while (stretch > 50 && QFontMetrics(numberFont).horizontalAdvance(number) > LabelMonthN->width())
+      numberFont.setStretch(stretch -= 2);
+  }
+  LabelMonthN->setFont(numberFont);
+  LabelMonthN->setText(number);
   LabelYear->setText(QString::number(SelYear));
   LabelYear->adjustSize();
 }

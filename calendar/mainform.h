@@ -116,6 +116,7 @@ private:
   void OnImageNextMonthClick();
   void OnLabelYearClick();
   void setMonthLabels();
+  void showSelectedDayAsCurrent();
   void showDefaultPicture();
 
   std::unique_ptr<TCalixoini> m_settings;

@@ -28,27 +28,15 @@ void TImageMy::mousePressEvent(QMouseEvent *e) {
     return;
   }
   e->accept();
-  skin::beginDrag(FormHandle, e->globalPosition(), m_manualDrag, m_dragOffset);
+  m_drag.begin(FormHandle, e->globalPosition());
 }
 
 void TImageMy::mouseMoveEvent(QMouseEvent *e) {
-  if (!m_manualDrag) {
+  if (!m_drag.follow(FormHandle, e))
     QWidget::mouseMoveEvent(e);
-    return;
-  }
-  if (!(e->buttons() & Qt::LeftButton)) {
-    m_manualDrag = false;
-    return;
-  }
-  e->accept();
-  skin::followDrag(FormHandle, e->globalPosition(), m_manualDrag, m_dragOffset);
 }
 
 void TImageMy::mouseReleaseEvent(QMouseEvent *e) {
-  if (m_manualDrag && e->button() == Qt::LeftButton) {
-    m_manualDrag = false;
-    e->accept();
-    return;
-  }
-  QWidget::mouseReleaseEvent(e);
+  if (!m_drag.release(e))
+    QWidget::mouseReleaseEvent(e);
 }

@@ -6,6 +6,8 @@
 // program and decoded with libjpeg (loadSkinPicture).
 #pragma once
 
+#include "windowdrag.h"
+
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
@@ -30,8 +32,7 @@ protected:
 
 private:
   QImage m_picture;
-  bool m_manualDrag = false;
-  QPoint m_dragOffset;
+  skin::TWindowDrag m_drag;
 };
 
 // Decodes a JPEG skin picture stored in the program's resources (":/skins/...")

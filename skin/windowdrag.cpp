@@ -1,6 +1,7 @@
 #include "windowdrag.h"
 #include "zuimage.h"
 
+#include <QMouseEvent>
 #include <QWidget>
 #include <QWindow>
 
@@ -26,17 +27,34 @@ bool startWindowDrag(QWidget *w) {
 
 namespace skin {
 
-void beginDrag(QWidget *target, QPointF globalPos, bool &manual, QPoint &offset) {
-  manual = false;
+void TWindowDrag::begin(QWidget *target, QPointF globalPos) {
+  m_manual = false;
   if (!target || startWindowDrag(target))
     return;
-  manual = true;
-  offset = inMoveCoordinates(target, globalPos) - target->pos();
+  m_manual = true;
+  m_offset = inMoveCoordinates(target, globalPos) - target->pos();
 }
 
-void followDrag(QWidget *target, QPointF globalPos, bool manual, QPoint offset) {
-  if (manual && target)
-    target->move(inMoveCoordinates(target, globalPos) - offset);
+bool TWindowDrag::follow(QWidget *target, QMouseEvent *e) {
+  if (!m_manual)
+    return false;
+  if (!(e->buttons() & Qt::LeftButton)) {
+    // The release went elsewhere (a grab taken away): the drag is over.
+    m_manual = false;
+    return true;
+  }
+  e->accept();
+  if (target)
+    target->move(inMoveCoordinates(target, e->globalPosition()) - m_offset);
+  return true;
+}
+
+bool TWindowDrag::release(QMouseEvent *e) {
+  if (!m_manual || e->button() != Qt::LeftButton)
+    return false;
+  m_manual = false;
+  e->accept();
+  return true;
 }
 
 }  // namespace skin

@@ -6,16 +6,24 @@
 #include <QPoint>
 #include <QPointF>
 
+class QMouseEvent;
 class QWidget;
 
 namespace skin {
 
-// Starts dragging target from a press at globalPos: the window manager's move
-// where it answers (manual stays false), else a manual drag (manual true,
-// offset the press position minus the target's position, in the coordinates
-// of QWidget::move).
-void beginDrag(QWidget *target, QPointF globalPos, bool &manual, QPoint &offset);
-// Follows the mouse during a manual drag.
-void followDrag(QWidget *target, QPointF globalPos, bool manual, QPoint offset);
+// The drag state of one skin control. begin() starts dragging target from a
+// press: the window manager's move where it answers, else a manual drag that
+// follow() carries on from the control's mouse moves until release().
+class TWindowDrag {
+public:
+  void begin(QWidget *target, QPointF globalPos);
+  // True when the event belonged to a manual drag and was used.
+  bool follow(QWidget *target, QMouseEvent *e);
+  bool release(QMouseEvent *e);
+
+private:
+  bool m_manual = false;
+  QPoint m_offset;  // press position minus the target's, as QWidget::move counts
+};
 
 }  // namespace skin

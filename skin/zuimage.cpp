@@ -63,7 +63,7 @@ void TZuImage::mousePressEvent(QMouseEvent *e) {
     return;
   }
   if (m_parentMove)
-    skin::beginDrag(FormHandle, e->globalPosition(), m_manualDrag, m_dragOffset);
+    m_drag.begin(FormHandle, e->globalPosition());
   else
     emit mouseDown(e);
   if (OnZuClick)
@@ -71,23 +71,11 @@ void TZuImage::mousePressEvent(QMouseEvent *e) {
 }
 
 void TZuImage::mouseMoveEvent(QMouseEvent *e) {
-  if (!m_manualDrag) {
+  if (!m_drag.follow(FormHandle, e))
     QWidget::mouseMoveEvent(e);
-    return;
-  }
-  if (!(e->buttons() & Qt::LeftButton)) {
-    m_manualDrag = false;
-    return;
-  }
-  e->accept();
-  skin::followDrag(FormHandle, e->globalPosition(), m_manualDrag, m_dragOffset);
 }
 
 void TZuImage::mouseReleaseEvent(QMouseEvent *e) {
-  if (m_manualDrag && e->button() == Qt::LeftButton) {
-    m_manualDrag = false;
-    e->accept();
-    return;
-  }
-  QWidget::mouseReleaseEvent(e);
+  if (!m_drag.release(e))
+    QWidget::mouseReleaseEvent(e);
 }

@@ -2,6 +2,8 @@
 // main window's month picture.
 #pragma once
 
+#include "windowdrag.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPointer>
@@ -74,8 +76,7 @@ private:
   QColor m_captionColor = QColor(0, 0, 0);
   QColor m_brushColor = QColor(0xFF, 0xFF, 0xFF);
   int m_paintCount = 0;
-  bool m_manualDrag = false;
-  QPoint m_dragOffset;
+  skin::TWindowDrag m_drag;
 };
 
 // Starts moving window w with the mouse: the window manager's move where it

@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$(nproc)"
+# Only what is installed: the program (with its two libraries) and dbfdump.
+cmake --build build -j"$(nproc)" --target calixo dbfdump
 # Install for this user (the launcher, the program, its libraries, the data
 # files, the menu entry) and start the installed calendar through its
 # launcher, which works in the user's own data folder.

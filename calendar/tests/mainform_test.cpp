@@ -11,11 +11,12 @@
 #include "filenames.h"
 #include "lunar.h"
 #include "picturebutton.h"
-#include "tempdir.h"
+#include "programfolder.h"
 #include "toolwindow.h"
 #include "ui.h"
 #include "zuimage.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
@@ -27,24 +28,6 @@
 #include <iterator>
 
 namespace {
-
-class AppEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "calendar_mainform_test";
-    static char *argv[] = {name, nullptr};
-    m_app = new calixo::CalixoApplication(argc, argv);
-  }
-  void TearDown() override {
-    delete m_app;
-    m_app = nullptr;
-  }
-
-private:
-  calixo::CalixoApplication *m_app = nullptr;
-};
-const auto *const kEnv = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
 
 std::string readFile(const std::string &name) {
   std::ifstream in(calixo::resolveFileName(name), std::ios::binary);
@@ -67,25 +50,18 @@ public:
   void Draw(int x, int y, const QImage &) override { items.push_back({x, y, {}, {}, 0}); }
 };
 
-class MainFormTest : public TempDirTest {
+class MainFormTest : public ProgramFolderTest {
 protected:
-  calixo::ManualClock clock{{2024, 5, 15, 10, 0, 0, 0}};
-  std::vector<QString> messages;
+  MainFormTest() : ProgramFolderTest({2024, 5, 15, 10, 0, 0, 0}) {}
   std::unique_ptr<TMainForm> form;
   std::vector<std::tuple<int, int, int>> shown;
 
   void SetUp() override {
-    TempDirTest::SetUp();
-    for (const auto &f : std::filesystem::directory_iterator(CALIXO_RUNTIME_DATA_DIR))
-      std::filesystem::copy_file(f.path(), dir() / f.path().filename());
-    calixo::setClock(&clock);
-    calixo::setMessageHook([this](const QString &t) { messages.push_back(t); });
+    ProgramFolderTest::SetUp();
   }
   void TearDown() override {
     form.reset();
-    calixo::setMessageHook(nullptr);
-    calixo::setClock(nullptr);
-    TempDirTest::TearDown();
+    ProgramFolderTest::TearDown();
   }
   void create() {
     form = std::make_unique<TMainForm>();
@@ -180,6 +156,24 @@ TEST_F(MainFormTest, MonthsAreDrawnCellByCell) {
       EXPECT_TRUE(drawCell(r.firstCol - 1, 1).empty());
     }
   }
+}
+
+TEST_F(MainFormTest, MonthNumbersFitTheirLabelAndTheSelectedDayIsCurrent) {
+  create();  // 15 May 2024: a Wednesday, cell 17
+  EXPECT_EQ(form->DrawGridDate->Col() * 10 + form->DrawGridDate->Row(), 33);
+  for (int month : {1, 9, 10, 11, 12}) {
+    SCOPED_TRACE(month);
+    showMonth(2026, month, 8);
+    const QLabel *label = form->LabelMonthN;
+    EXPECT_EQ(label->text(), QString::number(month));
+    EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width());
+    const int k = FirstCell + 7;
+    EXPECT_EQ(form->DrawGridDate->Col(), k % 7);
+    EXPECT_EQ(form->DrawGridDate->Row(), k / 7 + 1);
+  }
+  // One digit keeps the full face.
+  showMonth(2026, 3);
+  EXPECT_EQ(form->LabelMonthN->font().stretch(), 100);
 }
 
 TEST_F(MainFormTest, HeaderAndWeekendsAreRed) {

@@ -7,7 +7,7 @@
 #include "monthmodel.h"
 #include "okseleymdlg.h"
 #include "picturebutton.h"
-#include "tempdir.h"
+#include "programfolder.h"
 #include "timersource.h"
 #include "ui.h"
 
@@ -32,21 +32,16 @@ struct Ymd {
 };
 void PrintTo(const Ymd &v, std::ostream *os) { *os << v.y << "-" << v.m << "-" << v.d; }
 
-class MainNavigationTest : public TempDirTest {
+class MainNavigationTest : public ProgramFolderTest {
 protected:
-  calixo::ManualClock clock{{2024, 5, 15, 10, 0, 0, 0}};
+  MainNavigationTest() : ProgramFolderTest({2024, 5, 15, 10, 0, 0, 0}) {}
   calixo::ManualTimerSource timers;
-  std::vector<QString> messages;
   std::unique_ptr<TMainForm> form;
   std::unique_ptr<TFormMB> stopwatch;
   std::unique_ptr<TOKSeleYMDlg> dialog;
 
   void SetUp() override {
-    TempDirTest::SetUp();
-    for (const auto &f : std::filesystem::directory_iterator(CALIXO_RUNTIME_DATA_DIR))
-      std::filesystem::copy_file(f.path(), dir() / f.path().filename());
-    calixo::setClock(&clock);
-    calixo::setMessageHook([this](const QString &t) { messages.push_back(t); });
+    ProgramFolderTest::SetUp();
     form = std::make_unique<TMainForm>();
     form->FormCreate();
     stopwatch = std::make_unique<TFormMB>(nullptr, timers);
@@ -64,9 +59,7 @@ protected:
     stopwatch->CanClose = true;
     stopwatch.reset();
     form.reset();
-    calixo::setMessageHook(nullptr);
-    calixo::setClock(nullptr);
-    TempDirTest::TearDown();
+    ProgramFolderTest::TearDown();
   }
 
   TPictureButton *button(const char *name) {
@@ -197,10 +190,4 @@ TEST_F(MainNavigationTest, EachLabelOpensTheDialogOnTheSelection) {
   EXPECT_EQ(messages, (std::vector<QString>{QStringLiteral("年份错误"), QStringLiteral("月份错误"),
                                             QStringLiteral("'二〇二四' is not a valid integer value")}));
   EXPECT_EQ(selected(), (Ymd{2024, 2, 29}));
-}
-
-int main(int argc, char **argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  calixo::CalixoApplication app(argc, argv);
-  return RUN_ALL_TESTS();
 }

@@ -207,9 +207,3 @@ TEST_F(DialogTest, TextThatIsNoIntegerReachesTheGeneralErrorReport) {
     EXPECT_EQ((std::vector<int>{y, m, d}), (std::vector<int>{2023, 3, 15}));
   }
 }
-
-int main(int argc, char **argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  calixo::CalixoApplication app(argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -331,11 +331,3 @@ TEST(FormMBRealTimers, ReTickedChannelRemindsAfterItsFullLength) {
   }
   calixo::setMessageHook(nullptr);
 }
-
-// The application object must outlive every window and die before Qt's own
-// statics, so it lives in main rather than in a static.
-int main(int argc, char **argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  calixo::CalixoApplication app(argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -8,6 +8,8 @@
 #include <QStyledItemDelegate>
 #include <QValidator>
 
+#include <algorithm>
+
 class TTimeGridModel : public QAbstractTableModel {
 public:
   TTimeGridModel(int cols, int bodyRows, QObject *parent)
@@ -121,6 +123,10 @@ TTimeGrid::TTimeGrid(int cols, int rows, int rowHeight, QWidget *parent)
   setSelectionBehavior(QAbstractItemView::SelectItems);
   setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  // 48 rows never fit, so the vertical bar is always there; the columns are
+  // fitted to the width, so there is nothing to scroll sideways.
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                   QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
   setItemDelegate(new TTimeGridDelegate(this));
@@ -145,6 +151,16 @@ void TTimeGrid::setTopRow(int row) {
 }
 
 void TTimeGrid::setColWidth(int col, int width) { setColumnWidth(col, width); }
+
+void TTimeGrid::fitLastColumn() {
+  const int last = m_model->m_cols - 1;
+  int others = 0;
+  for (int c = 0; c < last; ++c)
+    others += columnWidth(c);
+  const int shown = width() - 2 * frameWidth() - verticalScrollBar()->sizeHint().width();
+  if (shown - others < columnWidth(last))
+    setColumnWidth(last, std::max(1, shown - others));
+}
 
 QRect TTimeGrid::CellRect(int col, int row) const {
   if (row == 0)

@@ -34,6 +34,9 @@ public:
   int TopRow() const;    // first visible body row
   void setTopRow(int row);
   void setColWidth(int col, int width);
+  // Narrows the last column to what the grid shows beside the others, so
+  // the grid never scrolls sideways and the time column stays in view.
+  void fitLastColumn();
   QRect CellRect(int col, int row) const;  // in viewport coordinates (row 0: header)
   void InvalidateCell(int col, int row);
   // The open in-place editor, nullptr when none.

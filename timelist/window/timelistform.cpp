@@ -164,6 +164,7 @@ void TMainTIMELIST::FormCreate() {
   // 6.
   DrawGridTimeList->setColWidth(1, 24);
   DrawGridTimeList->setColWidth(2, 100);
+  DrawGridTimeList->fitLastColumn();
   // 8. (before the first paint of step 7)
   ClockBitmap = transparentFromPixel11(QImage(QStringLiteral(":/bmp/BMPCLOCKSET.bmp")));
   RunBitmap = transparentFromPixel11(QImage(QStringLiteral(":/bmp/BMPRUN.bmp")));
