@@ -180,7 +180,7 @@ public:
       const std::string fd = std::to_string(fds[1]);
       const int null = ::open("/dev/null", O_WRONLY);
       ::dup2(null, 2);
-      ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
+      ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-noreset", "-nolisten",
                "tcp", static_cast<char *>(nullptr));
       ::_exit(127);
     }
