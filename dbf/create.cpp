@@ -2,6 +2,7 @@
 // replacing a table by its packed copy.
 #include "dbfimpl.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -100,7 +101,8 @@ bool TDbfDataSet::CreateTable(const std::string &tableName, char flavour, const 
   return writeEmptyTable(m_impl->fs, tableFileName(tableName), kind, std::move(defs));
 }
 
-std::string TDbfDataSet::packInto(const std::string &target, bool syncCopy) {
+std::string TDbfDataSet::packInto(const std::string &target, bool syncCopy,
+                                  const std::vector<int> &leaveOut) {
   checkActive();
   endPendingChange();
   Impl &d = *m_impl;
@@ -146,6 +148,8 @@ std::string TDbfDataSet::packInto(const std::string &target, bool syncCopy) {
   std::vector<char> pending;
   uint64_t outOffset = outHeaderLength;
   uint32_t copied = 0;
+  std::vector<int> dropped = leaveOut;
+  std::sort(dropped.begin(), dropped.end());
   for (uint32_t n = 1; n <= d.count;) {
     const size_t want = std::min<size_t>(perBlock, d.count - n + 1);
     d.read(d.recordOffset(n), in.data(), want * recLen);
@@ -153,6 +157,8 @@ std::string TDbfDataSet::packInto(const std::string &target, bool syncCopy) {
     for (size_t i = 0; i < want; ++i) {
       const char *rec = in.data() + i * recLen;
       if (static_cast<uint8_t>(rec[0]) == format::kDeleted)
+        continue;
+      if (std::binary_search(dropped.begin(), dropped.end(), static_cast<int>(n + i)))
         continue;
       pending.push_back(static_cast<char>(format::kLive));
       pending.insert(pending.end(), rec + 1, rec + outLen);
@@ -186,10 +192,10 @@ void TDbfDataSet::PackTo(const std::string &target) {
   First();
 }
 
-void TDbfDataSet::ReplaceByPackedCopy(const std::string &scratch) {
+void TDbfDataSet::ReplaceByPackedCopy(const std::string &scratch, const std::vector<int> &leaveOut) {
   checkActive();
   const std::string tablePath = m_impl->path;
-  const std::string copy = packInto(scratch, true);
+  const std::string copy = packInto(scratch, true, leaveOut);
   Close();
   // One rename replaces the table: a crash before it leaves the old table,
   // after it the packed one. The old file is never deleted first.

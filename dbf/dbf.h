@@ -120,7 +120,11 @@ public:
   // Replaces the table by its packed copy so that a crash at any moment
   // leaves either the old table or the packed one: PackTo(scratch), fsync the
   // copy, close, rename() the copy over the table file in one step, reopen.
-  void ReplaceByPackedCopy(const std::string &scratch = "pp");
+  // The records numbered in leaveOut (physical numbers) are left out of the
+  // copy as if they had been deleted, without ever marking them in the table:
+  // a crash before the rename so leaves the table exactly as it was.
+  void ReplaceByPackedCopy(const std::string &scratch = "pp",
+                           const std::vector<int> &leaveOut = {});
 
   // Is the current record marked deleted (for tools that walk physical records)?
   bool CurrentDeleted() const;
@@ -138,7 +142,8 @@ private:
   const FieldDef &fieldFor(const std::string &field) const;
   bool locateFrom(const std::string &field, const LocateKey &value, uint32_t first, int options);
   // PackTo's work; returns the target's path.
-  std::string packInto(const std::string &target, bool syncCopy);
+  std::string packInto(const std::string &target, bool syncCopy,
+                       const std::vector<int> &leaveOut = {});
 
   std::string m_name;
   std::string m_tableName;

@@ -4,8 +4,11 @@
 #include "filenames.h"
 #include "gbk.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <stdexcept>
 
 struct TMemoTable::Entry {
   SMEMOLISTDATA rec{};
@@ -27,6 +30,13 @@ constexpr FieldSpec kFields[] = {
 };
 
 constexpr int64_t kMsPerDay = 86400000;
+
+// Field names match regardless of letter case, as the engine matches them.
+bool sameName(const std::string &a, const std::string &b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+         });
+}
 
 double nowAsDateTime() {
   const calixo::LocalDateTime t = calixo::clock().now();
@@ -101,6 +111,21 @@ void TMemoTable::Open() {
     CreateTableFile();
   m_dataSet.SetTableName(kTableName);
   m_dataSet.Open();
+  // A file whose header opens but whose fields are not the memo table's
+  // (another table under this name, a field list cut short) is reported and
+  // never written to: adding a memo would otherwise append records the file
+  // was not made for.
+  const auto &fields = m_dataSet.Fields();
+  bool same = fields.size() == std::size(kFields);
+  for (size_t i = 0; same && i < std::size(kFields); ++i)
+    same = sameName(fields[i].name, kFields[i].name) && fields[i].type == kFields[i].type &&
+           fields[i].width == kFields[i].width && fields[i].decimals == kFields[i].decimals;
+  if (!same) {
+    const std::string path = m_dataSet.FilePath();
+    m_dataSet.Close();
+    throw std::runtime_error(path + " is not a valid memo table: its fields are not DATETIME, "
+                             "LOCK, SHOW, X, Y and TEXT");
+  }
   Load();
 }
 
@@ -108,22 +133,36 @@ void TMemoTable::Load() {
   const int count = m_dataSet.RecordCount();
   if (count == 0)
     return;
-  m_dataSet.GotoPosition(1);
-  for (int i = 0; i < count; ++i) {
-    auto e = std::make_unique<Entry>();
-    SMEMOLISTDATA &r = e->rec;
-    r.DateTime = m_dataSet.FloatGet("DATETIME");
-    SetText(*e, m_dataSet.StringGet("TEXT"));
-    r.X = m_dataSet.IntegerGet("X");
-    r.Y = m_dataSet.IntegerGet("Y");
-    r.Lock = m_dataSet.IntegerGet("LOCK");
-    r.Show = m_dataSet.IntegerGet("SHOW");
-    r.RecNo = m_dataSet.RecNo();
-    r.Index = Count();
+  // Every memo is read before any joins the list or opens its note. A record
+  // that cannot be read (letters in a numeric field, say) ends the load with
+  // its error, the table is closed and nothing is ever written to the file:
+  // the memos after it are still in it, and a list missing them would let
+  // the user add and delete as if they were not.
+  std::vector<std::unique_ptr<Entry>> loaded;
+  try {
+    m_dataSet.GotoPosition(1);
+    for (int i = 0; i < count; ++i) {
+      auto e = std::make_unique<Entry>();
+      SMEMOLISTDATA &r = e->rec;
+      r.DateTime = m_dataSet.FloatGet("DATETIME");
+      SetText(*e, m_dataSet.StringGet("TEXT"));
+      r.X = m_dataSet.IntegerGet("X");
+      r.Y = m_dataSet.IntegerGet("Y");
+      r.Lock = m_dataSet.IntegerGet("LOCK");
+      r.Show = m_dataSet.IntegerGet("SHOW");
+      r.RecNo = m_dataSet.RecNo();
+      r.Index = static_cast<int>(loaded.size());
+      loaded.push_back(std::move(e));
+      m_navigator.BtnClick(dbf::TDbfNavigator::nbNext);
+    }
+  } catch (...) {
+    m_dataSet.Close();
+    throw;
+  }
+  for (auto &e : loaded) {
     m_memos.push_back(std::move(e));
-    if (r.Show == 1)
+    if (m_memos.back()->rec.Show == 1)
       OpenNoteOf(*m_memos.back());
-    m_navigator.BtnClick(dbf::TDbfNavigator::nbNext);
   }
 }
 
@@ -226,12 +265,12 @@ bool TMemoTable::Delete(int row) {
   if (e.rec.Show == 1 && m_closeNote)
     m_closeNote(&e.rec);
 
+  // The memo's record is left out of a packed copy that replaces the table
+  // in one rename; it is never marked deleted in the table itself, so a
+  // crash leaves either the old table or the compacted one, and never a
+  // table whose deleted record would shift every later memo's position.
   m_dataSet.GotoPosition(e.rec.RecNo);
-  m_navigator.ConfirmDelete = false;
-  m_navigator.BtnClick(dbf::TDbfNavigator::nbDelete);
-  // The packed copy replaces the table in one rename, so a crash leaves
-  // either the old table or the compacted one, never neither.
-  m_dataSet.ReplaceByPackedCopy("pp");
+  m_dataSet.ReplaceByPackedCopy("pp", {m_dataSet.RecNo()});
 
   for (size_t i = at + 1; i < m_memos.size(); ++i) {
     --m_memos[i]->rec.RecNo;

@@ -40,7 +40,9 @@ public:
   TMemoTable &operator=(const TMemoTable &) = delete;
 
   // Creates the table file when missing, opens it shared and loads every
-  // memo, opening the notes of those marked shown.
+  // memo, opening the notes of those marked shown. A file whose fields are
+  // not the memo table's, or with a record that cannot be read, is left
+  // closed and untouched (the error passes through); the list stays empty.
   void Open();
   bool IsOpen() const { return m_dataSet.Active(); }
 

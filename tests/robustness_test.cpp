@@ -3,188 +3,204 @@
 // every case the program keeps running (or refuses cleanly), reports a
 // damaged table once through the general error report, and leaves the
 // user's files exactly as they were.
-#include "tempdir.h"
+#include "robust_support.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 #include <string>
 #include <thread>
+#include <vector>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-namespace fs = std::filesystem;
-using namespace std::chrono_literals;
-
-std::string readFile(const fs::path &p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeFile(const fs::path &p, const std::string &bytes) {
-  std::ofstream(p, std::ios::binary) << bytes;
-}
-
-// The program in the test's folder with its standard error in a file, where
-// the general error report writes every error it shows.
-class Program {
-public:
-  Program(const fs::path &dir) : m_log(dir.parent_path() / (dir.filename().string() + ".stderr")) {
-    m_pid = ::fork();
-    if (m_pid == 0) {
-      if (::chdir(dir.c_str()) != 0)
-        ::_exit(126);
-      const int fd = ::open(m_log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      ::dup2(fd, 2);
-      ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-      ::execl(CALIXO_EXECUTABLE, CALIXO_EXECUTABLE, static_cast<char *>(nullptr));
-      ::_exit(127);
-    }
-  }
-  ~Program() {
-    if (m_pid > 0 && running()) {
-      ::kill(m_pid, SIGKILL);
-      ::waitpid(m_pid, nullptr, 0);
-    }
-    std::error_code ec;
-    fs::remove(m_log, ec);
-  }
-  bool running() {
-    int status = 0;
-    return ::waitpid(m_pid, &status, WNOHANG) == 0;
-  }
-  std::string errors() const { return readFile(m_log); }
-  // Waits until standard error holds text (or the time is up).
-  bool waitForError(const std::string &text, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-      if (errors().find(text) != std::string::npos)
-        return true;
-      std::this_thread::sleep_for(50ms);
-    }
-    return false;
-  }
-
-private:
-  pid_t m_pid = -1;
-  fs::path m_log;
-};
-
-int countOf(const std::string &haystack, const std::string &needle) {
-  int n = 0;
-  for (size_t at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + 1))
-    ++n;
-  return n;
-}
+using namespace robust;
 
 class Robustness : public TempDirTest {
 protected:
-  void copyShippedFiles() {
-    for (const auto &f : fs::directory_iterator(CALIXO_RUNTIME_DATA_DIR))
-      fs::copy_file(f.path(), dir() / f.path().filename(), fs::copy_options::overwrite_existing);
-  }
+  void copyShippedFiles() { robust::copyShippedFiles(dir()); }
 };
 
-// A valid time-list table of one record, built byte by byte so the test does
-// not trust the engine it checks.
-std::string timeListTable() {
+struct FieldBytes {
+  const char *name;
+  char type;
+  int width, dec;
+};
+
+// A dBase III table built byte by byte, so the test does not trust the
+// engine it checks: the header, the field descriptors, the records (each
+// given as the text of its fields, deletion flag left out) and the end mark.
+std::string tableBytes(const std::vector<FieldBytes> &fields, const std::vector<std::string> &records) {
+  int recordLength = 1;
+  for (const FieldBytes &f : fields)
+    recordLength += f.width;
+  const int headerLength = 32 * (static_cast<int>(fields.size()) + 1) + 1;
   std::string h(32, '\0');
   h[0] = 0x03; h[1] = 126; h[2] = 12; h[3] = 8;
-  h[4] = 1;
-  h[8] = static_cast<char>(225 & 0xFF); h[9] = 0;
-  h[10] = static_cast<char>(285 & 0xFF); h[11] = static_cast<char>(285 >> 8);
-  struct F { const char *name; char type; int width, dec; };
-  const F fields[] = {{"DATE", 'N', 10, 2}, {"TIME", 'N', 22, 20}, {"SET", 'N', 1, 0},
-                      {"AUTODEL", 'N', 1, 0}, {"RUN", 'N', 1, 0}, {"DO", 'C', 249, 0}};
-  std::string d;
-  for (const F &f : fields) {
+  h[4] = static_cast<char>(records.size());
+  h[8] = static_cast<char>(headerLength & 0xFF); h[9] = static_cast<char>(headerLength >> 8);
+  h[10] = static_cast<char>(recordLength & 0xFF); h[11] = static_cast<char>(recordLength >> 8);
+  for (const FieldBytes &f : fields) {
     std::string desc(32, '\0');
     desc.replace(0, std::string(f.name).size(), f.name);
     desc[11] = f.type;
     desc[16] = static_cast<char>(f.width);
     desc[17] = static_cast<char>(f.dec);
-    d += desc;
+    h += desc;
   }
-  std::string rec = " ";
-  rec += "  46364.00";
-  rec += "0.31250000000000000000";
-  rec += "100";
-  rec += std::string("get up").append(243, ' ');
-  return h + d + "\x0d" + rec + "\x1a";
+  h += '\x0d';
+  for (const std::string &r : records)
+    h += " " + r;
+  return h + "\x1a";
 }
 
-struct DamagedTable {
+// The time table with one entry, "get up" at 7:30 on 8 December 2026.
+std::string timeListTable() {
+  return tableBytes({{"DATE", 'N', 10, 2}, {"TIME", 'N', 22, 20}, {"SET", 'N', 1, 0},
+                     {"AUTODEL", 'N', 1, 0}, {"RUN", 'N', 1, 0}, {"DO", 'C', 249, 0}},
+                    {"  46364.000.31250000000000000000100" + std::string("get up").append(243, ' ')});
+}
+
+// The memo table with one memo whose note is pinned.
+std::string textListTable() {
+  return tableBytes({{"DATETIME", 'N', 30, 20}, {"LOCK", 'N', 1, 0}, {"SHOW", 'N', 1, 0},
+                     {"X", 'N', 8, 0}, {"Y", 'N', 8, 0}, {"TEXT", 'C', 249, 0}},
+                    {"    46364.31250000000000000000" "0" "1" "       0" "       0" +
+                     std::string("buy milk").append(241, ' ')});
+}
+
+// The two tables of the program, each checked with the same damages.
+struct TableKind {
   const char *name;
-  std::string (*bytes)();
-  const char *expected;  // in the error report
+  const char *file;
+  std::string (*valid)();
+  std::string (*other)();  // the other table, whose fields this one does not have
+  int headerLength, recordLength, firstFieldWidth;
+  const char *wrongFields;   // what the report says of a file with other fields
+  const char *badNumber;     // what the report says of letters in a numeric field; nullptr: no report
 };
 
-const DamagedTable kDamaged[] = {
-    {"BadVersionByte", [] { std::string t = timeListTable(); t[0] = 0x04; return t; },
-     "dBase DBF file header invalid"},
+const TableKind kTimeList{"TimeList", "TimeList.dbf", timeListTable, textListTable, 225, 285, 10,
+                          "is not a valid time table",
+                          // The time list reads its entries quietly and
+                          // shows what it could read.
+                          nullptr};
+const TableKind kTextList{"TextList", "TextList.dbf", textListTable, timeListTable, 225, 298, 30,
+                          "is not a valid memo table", "Invalid number in field"};
+
+struct Damage {
+  const char *name;
+  std::string (*bytes)(const TableKind &);
+  // The text the one report holds; nullptr when the file is read without any.
+  const char *(*expected)(const TableKind &);
+};
+
+const char *headerInvalid(const TableKind &) { return "dBase DBF file header invalid"; }
+
+const Damage kDamages[] = {
+    {"BadVersionByte", [](const TableKind &k) { std::string t = k.valid(); t[0] = 0x04; return t; },
+     headerInvalid},
     {"HeaderLengthBeyondTheFile",
-     [] { std::string t = timeListTable(); t[8] = '\xff'; t[9] = '\x7f'; return t; },
-     "dBase DBF file header invalid"},
+     [](const TableKind &k) { std::string t = k.valid(); t[8] = '\xff'; t[9] = '\x7f'; return t; },
+     headerInvalid},
     {"RecordLengthSmallerThanItsFields",
-     [] { std::string t = timeListTable(); t[10] = 20; t[11] = 0; return t; },
-     "dBase DBF file header invalid"},
-    {"ZeroLengthFile", [] { return std::string(); }, "dBase DBF file header invalid"},
-    {"CutInsideTheHeader", [] { return timeListTable().substr(0, 100); },
-     "dBase DBF file header invalid"},
-    {"OtherFields",
-     [] { std::string t = timeListTable(); t.replace(32, 4, "WHEN"); return t; }, "TimeList"},
+     [](const TableKind &k) { std::string t = k.valid(); t[10] = 20; t[11] = 0; return t; },
+     headerInvalid},
+    {"ZeroLengthFile", [](const TableKind &) { return std::string(); }, headerInvalid},
+    {"CutInsideTheHeader", [](const TableKind &k) { return k.valid().substr(0, 100); }, headerInvalid},
+    {"RenamedField",
+     [](const TableKind &k) { std::string t = k.valid(); t.replace(32, 4, "WHEN"); return t; },
+     [](const TableKind &k) { return k.wrongFields; }},
+    {"AnotherTablesFields", [](const TableKind &k) { return k.other(); },
+     [](const TableKind &k) { return k.wrongFields; }},
+    {"LettersInANumericField",
+     [](const TableKind &k) {
+       std::string t = k.valid();
+       t.replace(static_cast<size_t>(k.headerLength + 1), static_cast<size_t>(k.firstFieldWidth),
+                 std::string(static_cast<size_t>(k.firstFieldWidth - 8), ' ') + "tomorrow");
+       return t;
+     },
+     [](const TableKind &k) { return k.badNumber; }},
+    // Half of a second record and no end mark: read as far as it is whole.
+    {"TruncatedLastRecord",
+     [](const TableKind &k) {
+       std::string t = k.valid();
+       t.pop_back();
+       return t + t.substr(static_cast<size_t>(k.headerLength), static_cast<size_t>(k.recordLength / 2));
+     },
+     [](const TableKind &) -> const char * { return nullptr; }},
 };
 
-class DamagedTimeList : public Robustness, public ::testing::WithParamInterface<DamagedTable> {};
+class DamagedTable : public Robustness,
+                     public ::testing::WithParamInterface<std::tuple<TableKind, Damage>> {};
 
-TEST_P(DamagedTimeList, IsReportedOnceAndLeftUntouched) {
+TEST_P(DamagedTable, IsReportedOnceAndLeftUntouched) {
+  const auto &[kind, damage] = GetParam();
   copyShippedFiles();
-  const std::string bytes = GetParam().bytes();
-  writeFile(dir() / "TimeList.dbf", bytes);
+  const std::string bytes = damage.bytes(kind);
+  writeFile(dir() / kind.file, bytes);
   Program calixo(dir());
-  EXPECT_TRUE(calixo.waitForError("calixo: ", 20s)) << "no error report";
+  const char *expected = damage.expected(kind);
+  if (expected) {
+    EXPECT_TRUE(calixo.waitForError("calixo: ", 20s)) << "no error report";
+  }
   std::this_thread::sleep_for(1500ms);
   EXPECT_TRUE(calixo.running()) << calixo.errors();
   const std::string errors = calixo.errors();
-  EXPECT_EQ(countOf(errors, "calixo: "), 1) << errors;
-  EXPECT_NE(errors.find(GetParam().expected), std::string::npos) << errors;
-  EXPECT_EQ(readFile(dir() / "TimeList.dbf"), bytes) << "the damaged file was changed";
+  EXPECT_EQ(countOf(errors, "calixo: "), expected ? 1 : 0) << errors;
+  if (expected) {
+    EXPECT_NE(errors.find(expected), std::string::npos) << errors;
+  }
+  EXPECT_EQ(readFile(dir() / kind.file), bytes) << "the damaged file was changed";
+
+  // The report's box waits for the user; once it is answered start-up goes
+  // on and the other table is created beside the damaged one.
+  if (expected) {
+    EXPECT_TRUE(Xdo().run("key Return"));
+  }
+  const char *otherFile = std::string(kind.file) == kTimeList.file ? kTextList.file : kTimeList.file;
+  const auto created = std::chrono::steady_clock::now() + 20s;
+  while (findFile(dir(), otherFile).empty() && std::chrono::steady_clock::now() < created)
+    std::this_thread::sleep_for(100ms);
+  std::this_thread::sleep_for(500ms);
+  EXPECT_TRUE(calixo.running()) << calixo.errors();
+  // An empty table of the other kind: header, six descriptors, end of header, end mark.
+  EXPECT_EQ(readFile(findFile(dir(), otherFile)).size(), 226u) << otherFile << " was not created";
+
+  // The user goes on and adds a memo with the memo list's add button: it
+  // lands in a sound memo table, and never in a refused one.
+  const Xdo x;
+  const Window main = x.waitForWindow(calixo.pid(), 586, 353, 10s);
+  ASSERT_NE(main.id, 0u) << "no main window";
+  ASSERT_TRUE(x.clickAt(main.x + 528 + 12, main.y + 131 + 12));  // ImageGreen
+  const Window memo = x.waitForWindow(calixo.pid(), 267, 298, 5s);
+  ASSERT_NE(memo.id, 0u) << "the green button opened no memo list";
+  std::this_thread::sleep_for(300ms);
+  ASSERT_TRUE(x.clickAt(memo.x + 41 + 10, memo.y + 225 + 10));  // ImageADD
+  std::this_thread::sleep_for(700ms);
+  EXPECT_TRUE(calixo.running()) << calixo.errors();
+  if (std::string(kind.file) == kTimeList.file) {
+    EXPECT_EQ(readFile(findFile(dir(), kTextList.file)).size(), 226u + 298u) << "no memo was added";
+    EXPECT_EQ(readFile(dir() / kind.file), bytes) << "the damaged file was changed";
+  } else if (expected) {
+    EXPECT_EQ(readFile(dir() / kind.file), bytes) << "a memo was written into the refused table";
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DamagedTimeList, ::testing::ValuesIn(kDamaged),
-                         [](const auto &info) { return std::string(info.param.name); });
+void PrintTo(const TableKind &k, std::ostream *os) { *os << k.name; }
+void PrintTo(const Damage &d, std::ostream *os) { *os << d.name; }
 
-TEST_F(Robustness, TruncatedLastRecordIsReadAsFarAsItIsWhole) {
-  copyShippedFiles();
-  std::string bytes = timeListTable();
-  bytes += bytes.substr(225, 100);  // half of a second record, no end marker
-  writeFile(dir() / "TimeList.dbf", bytes);
-  Program calixo(dir());
-  std::this_thread::sleep_for(4s);
-  EXPECT_TRUE(calixo.running());
-  EXPECT_EQ(countOf(calixo.errors(), "calixo: "), 0) << calixo.errors();
-  EXPECT_EQ(readFile(dir() / "TimeList.dbf"), bytes);
-}
-
-TEST_F(Robustness, LettersInANumericFieldAreReportedAndKept) {
-  copyShippedFiles();
-  std::string bytes = timeListTable();
-  bytes.replace(226, 10, "  tomorrow");  // DATE of the only record
-  writeFile(dir() / "TimeList.dbf", bytes);
-  Program calixo(dir());
-  std::this_thread::sleep_for(4s);
-  EXPECT_TRUE(calixo.running());
-  EXPECT_EQ(readFile(dir() / "TimeList.dbf"), bytes);
-}
+INSTANTIATE_TEST_SUITE_P(Cases, DamagedTable,
+                         ::testing::Combine(::testing::Values(kTimeList, kTextList),
+                                            ::testing::ValuesIn(kDamages)),
+                         [](const auto &info) {
+                           return std::string(std::get<0>(info.param).name) + "_" +
+                                  std::get<1>(info.param).name;
+                         });
 
 TEST_F(Robustness, MissingPicturesAndRegionFilesDoNotStopTheProgram) {
   // No region files, no calixo.bmp: every region file is named in a message
@@ -225,14 +241,65 @@ TEST_F(Robustness, OddSettingsFilesAreReadWithoutHarm) {
   }
 }
 
-TEST_F(Robustness, ReadOnlyFolderStillStarts) {
-  if (::geteuid() == 0)
-    GTEST_SKIP() << "root writes into read-only folders";
+// Without calixo.bmp the month picture has nothing to fall back on: one
+// report names the file and the program goes on without a picture.
+TEST_F(Robustness, MissingDefaultPictureIsReportedOnce) {
   copyShippedFiles();
-  fs::permissions(dir(), fs::perms::owner_read | fs::perms::owner_exec);
+  fs::remove(dir() / "calixo.bmp");
   Program calixo(dir());
-  std::this_thread::sleep_for(4s);
+  EXPECT_TRUE(calixo.waitForError("calixo: ", 20s)) << "no error report";
+  std::this_thread::sleep_for(1500ms);
   EXPECT_TRUE(calixo.running()) << calixo.errors();
+  const std::string errors = calixo.errors();
+  EXPECT_EQ(countOf(errors, "calixo: "), 1) << errors;
+  EXPECT_NE(errors.find("calixo.bmp"), std::string::npos) << errors;
+  EXPECT_FALSE(fs::exists(dir() / "calixo.bmp"));
+  EXPECT_FALSE(findFile(dir(), "TimeList.dbf").empty()) << "start-up stopped at the picture";
+}
+
+// A folder the user may not write to: nothing can be created, each failure
+// is reported, and the program still runs. Root may write anywhere, so as
+// root the program runs as the unprivileged "nobody", with a copy of the
+// display's key it can read.
+TEST_F(Robustness, ReadOnlyFolderStillStarts) {
+  copyShippedFiles();
+  ProgramOptions opt;
+  fs::path key;
+  if (::geteuid() == 0) {
+    const passwd *nobody = ::getpwnam("nobody");
+    if (!nobody)
+      GTEST_SKIP() << "root writes into read-only folders and there is no other user";
+    opt.uid = nobody->pw_uid;
+    opt.gid = nobody->pw_gid;
+    ASSERT_EQ(::chown(dir().c_str(), opt.uid, opt.gid), 0);
+    if (const char *auth = std::getenv("XAUTHORITY")) {
+      key = dir().parent_path() / (dir().filename().string() + ".xauth");
+      fs::copy_file(auth, key, fs::copy_options::overwrite_existing);
+      ASSERT_EQ(::chown(key.c_str(), opt.uid, opt.gid), 0);
+      opt.xauthority = key.string();
+    }
+  }
+  std::vector<std::string> before;
+  for (const auto &f : fs::directory_iterator(dir()))
+    before.push_back(f.path().filename().string());
+  std::sort(before.begin(), before.end());
+  fs::permissions(dir(), fs::perms::owner_read | fs::perms::owner_exec);
+  {
+    Program calixo(dir(), opt);
+    EXPECT_TRUE(calixo.waitForError("calixo: ", 20s)) << "the failed creation was not reported";
+    std::this_thread::sleep_for(1s);
+    EXPECT_TRUE(calixo.running()) << calixo.errors();
+    // The time table cannot be created: the engine's text for it.
+    EXPECT_NE(calixo.errors().find("File access denied"), std::string::npos) << calixo.errors();
+  }
+  fs::permissions(dir(), fs::perms::owner_all);
+  std::vector<std::string> after;
+  for (const auto &f : fs::directory_iterator(dir()))
+    after.push_back(f.path().filename().string());
+  std::sort(after.begin(), after.end());
+  EXPECT_EQ(after, before) << "a file appeared in the read-only folder";
+  if (!key.empty())
+    fs::remove(key);
 }
 
 }  // namespace

@@ -186,20 +186,23 @@ bool TTimeTable::PurgeMonthBefore(int year, int month) {
     return false;
   const int64_t first = calixo::dayNumber(py, pm, 1);
   const int64_t next = calixo::dayNumber(year, month, 1);
+  // The month's records are found first and left out of the packed copy
+  // rather than marked deleted in the table: until the copy is renamed over
+  // it the table stays exactly as it was, so a crash in the middle leaves
+  // either every record or the compacted table, and never a table whose
+  // deleted records would make record numbers differ from positions.
+  std::vector<int> purged;
   for (int64_t dn = first; dn < next; ++dn) {
     const dbf::LocateKey key{static_cast<double>(dn)};
     bool found = m_table.Locate("DATE", key);
     while (found) {
       const int n = m_table.RecNo();
-      m_navigator.BtnClick(dbf::TDbfNavigator::nbDelete);
-      // A deleted record still matches until the compaction, so the search
-      // goes on after it rather than from the top.
+      purged.push_back(n);
       found = m_table.LocateNext("DATE", key, n);
     }
   }
-  // The packed copy is flushed and renamed over the table in one step, so a
-  // crash leaves either the old table or the compacted one, never neither.
-  m_table.ReplaceByPackedCopy("pp");
+  // The packed copy is flushed and renamed over the table in one step.
+  m_table.ReplaceByPackedCopy("pp", purged);
   return true;
 }
 

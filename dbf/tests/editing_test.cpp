@@ -162,6 +162,23 @@ TEST_F(Packing, ReplaceByPackedCopy) {
   EXPECT_EQ(m_ds.StringGet("DO"), "three");
 }
 
+TEST_F(Packing, RecordsLeftOutOfTheCopyAreNeverMarkedInTheTable) {
+  add(36529, "four");
+  const std::string before = bytes();
+  std::string seenBeforeRename;
+  m_fs.failHook = [&](Op op, const std::string &) {
+    if (op == Op::Rename)
+      seenBeforeRename = bytes();
+    return 0;
+  };
+  m_ds.ReplaceByPackedCopy("pp", {4, 1});
+  m_fs.failHook = nullptr;
+  EXPECT_EQ(seenBeforeRename, before) << "the table changed before the copy replaced it";
+  ASSERT_EQ(m_ds.RecordCount(), 1) << "one deleted, two left out";
+  EXPECT_EQ(m_ds.StringGet("DO"), "three");
+  EXPECT_FALSE(m_ds.CurrentDeleted());
+}
+
 TEST_F(Packing, AFailedRenameKeepsTheOldTableOpen) {
   m_fs.failHook = [](Op op, const std::string &) { return op == Op::Rename ? EIO : 0; };
   EXPECT_THROW(m_ds.ReplaceByPackedCopy(), dbf::EDbfError);

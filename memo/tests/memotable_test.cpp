@@ -8,6 +8,9 @@
 #include "gbk.h"
 #include "tempdir.h"
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -366,6 +369,54 @@ TEST(MemoDateTimeFormat, DateColumnText) {
   // still shows its minute.
   const double nine = calixo::dayNumber(2005, 3, 7) + 9.0 / 24 - 1e-12;
   EXPECT_EQ(TMemoTable::FormatDateTime(nine), "2005-03-07 09:00");
+}
+
+}  // namespace
+
+namespace {
+
+std::string fileBytes() {
+  std::ifstream in(calixo::resolveFileName(TMemoTable::kFileName), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Files the memo list refuses: it opens no note, lists nothing and never
+// writes to them, even when the user adds a memo.
+TEST_F(MemoTableTest, RefusedTablesAreNeitherListedNorWritten) {
+  struct Case {
+    const char *name;
+    void (*damage)(std::string &bytes);
+  };
+  const Case cases[] = {
+      // the first field renamed: another table's field list
+      {"OtherFields", [](std::string &b) { b.replace(32, 8, "WHENWHEN"); }},
+      // the second memo's DATETIME holds letters; the first is pinned and
+      // must not get a note from a load that fails
+      {"LettersInTheSecondRecord",
+       [](std::string &b) {
+         const size_t second = 32 * 7 + 1 + 298 + 1;
+         b.replace(second, 30, std::string(22, ' ') + "tomorrow");
+       }},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(calixo::resolveFileName(TMemoTable::kFileName));
+    start();
+    add("first");
+    add("second");
+    m_table.reset();
+    std::string bytes = fileBytes();
+    ASSERT_EQ(bytes.size(), 32u * 7 + 1 + 2 * 298 + 1);
+    c.damage(bytes);
+    std::ofstream(calixo::resolveFileName(TMemoTable::kFileName), std::ios::binary | std::ios::trunc) << bytes;
+
+    EXPECT_ANY_THROW(start());
+    EXPECT_FALSE(m_table->IsOpen());
+    EXPECT_EQ(m_table->Count(), 0);
+    EXPECT_TRUE(m_opened.empty()) << "a note opened for a refused table";
+    EXPECT_ANY_THROW(m_table->Add());
+    EXPECT_EQ(fileBytes(), bytes);
+  }
 }
 
 }  // namespace
