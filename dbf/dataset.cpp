@@ -50,12 +50,18 @@ void TDbfDataSet::Impl::rereadHeader() {
 
 void TDbfDataSet::Impl::rewriteHeader() {
   rereadHeader();
-  writeStampedHeader();
+  writeHeader(stampedHeader(count));
 }
 
-void TDbfDataSet::Impl::writeStampedHeader() {
-  format::stampHeader(header, count, 0, layout.flags);
-  write(0, header.data(), header.size());
+format::HeaderBytes TDbfDataSet::Impl::stampedHeader(uint32_t records) const {
+  format::HeaderBytes h = header;
+  format::stampHeader(h, records, 0, layout.flags);
+  return h;
+}
+
+void TDbfDataSet::Impl::writeHeader(const format::HeaderBytes &h) {
+  write(0, h.data(), h.size());
+  header = h;
 }
 
 std::vector<char> TDbfDataSet::Impl::blankRecord() const {

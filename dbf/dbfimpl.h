@@ -61,8 +61,11 @@ struct TDbfDataSet::Impl {
   void rereadHeader();
   // Re-reads, stamps and writes the header after a change.
   void rewriteHeader();
-  // Stamps and writes the header as last read, with the current count.
-  void writeStampedHeader();
+  // The header as last read, stamped with today's date and records. It is
+  // made before anything is written, so a stamp that fails writes nothing.
+  format::HeaderBytes stampedHeader(uint32_t records) const;
+  // Writes h as the table's header and keeps it as the one last read.
+  void writeHeader(const format::HeaderBytes &h);
   std::vector<char> blankRecord() const;
   int fieldIndex(const std::string &name) const;
 };

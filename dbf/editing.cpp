@@ -80,12 +80,10 @@ void TDbfDataSet::Post() {
   // a stamp that cannot be made (the clock failing) must fail the post
   // before the file has grown, or the caller would take the record for
   // unwritten and append it again.
-  format::HeaderBytes stamped = d.header;
-  format::stampHeader(stamped, appended, 0, d.layout.flags);
+  const format::HeaderBytes stamped = d.stampedHeader(appended);
   d.write(d.recordOffset(appended), bytes.data(), bytes.size());
   d.count = appended;
-  d.header = stamped;
-  d.write(0, d.header.data(), d.header.size());
+  d.writeHeader(stamped);
   d.recNo = appended;
   d.bof = d.eof = false;
   m_state = State::Browse;

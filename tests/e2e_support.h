@@ -3,6 +3,7 @@
 // through the X protocol, and real input through xdotool.
 #pragma once
 
+#include "dbf.h"
 #include "filenames.h"
 #include "tempdir.h"
 
@@ -19,6 +20,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -37,6 +39,21 @@ using namespace std::chrono_literals;
 inline std::string readFile(const std::string &name) {
   std::ifstream in(calixo::resolveFileName(name), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The number of records of a table in the current folder; look sees the
+// first one when there is any.
+inline int withFirstRecord(const char *table, const std::function<void(dbf::TDbfDataSet &)> &look) {
+  dbf::TDbfDataSet t("Check");
+  t.SetTableName(table);
+  t.Open();
+  const int count = t.RecordCount();
+  if (count > 0) {
+    t.First();
+    look(t);
+  }
+  t.Close();
+  return count;
 }
 
 // The files a user's data folder starts with: region files and the default

@@ -84,12 +84,8 @@ TEST_F(EndToEnd, AlarmBoxAppearsAtSevenAndTheEntryIsUnset) {
   Program calixo(dir(), "2026-12-08 06:59:50");
 
   auto setFlag = [] {
-    dbf::TDbfDataSet t("Check");
-    t.SetTableName("TIMELIST");
-    t.Open();
-    t.First();
-    const int set = t.IntegerGet("SET");
-    t.Close();
+    int set = -1;
+    withFirstRecord("TIMELIST", [&](dbf::TDbfDataSet &t) { set = t.IntegerGet("SET"); });
     return set;
   };
   // The main window first, alone, and the entry still waiting.
@@ -148,18 +144,11 @@ TEST_F(EndToEnd, TimeListTypedTextAndAlarmReachTheTableAndTheGrid) {
   xdo("key Return");
 
   auto readEntry = [](int &set, std::string &text, double &time) {
-    dbf::TDbfDataSet t("Check");
-    t.SetTableName("TIMELIST");
-    t.Open();
-    const int count = t.RecordCount();
-    if (count > 0) {
-      t.First();
+    return withFirstRecord("TIMELIST", [&](dbf::TDbfDataSet &t) {
       set = t.IntegerGet("SET");
       text = t.StringGet("DO");
       time = t.FloatGet("TIME");
-    }
-    t.Close();
-    return count;
+    });
   };
   int set = -1;
   std::string text;
@@ -204,15 +193,9 @@ TEST_F(EndToEnd, GreenButtonOpensTheMemoListWhoseAddPinsANote) {
   clickAt(list.x + 41 + 10, list.y + 225 + 10);  // ImageADD
   std::this_thread::sleep_for(700ms);
   EXPECT_EQ(x.viewableTopWindows().size(), 3u) << "no note was pinned";
-  dbf::TDbfDataSet t("Check");
-  t.SetTableName("TextList");
-  t.Open();
-  EXPECT_EQ(t.RecordCount(), 1);
-  if (t.RecordCount() == 1) {
-    t.First();
-    EXPECT_EQ(t.IntegerGet("SHOW"), 1);
-  }
-  t.Close();
+  int show = -1;
+  EXPECT_EQ(withFirstRecord("TextList", [&](dbf::TDbfDataSet &t) { show = t.IntegerGet("SHOW"); }), 1);
+  EXPECT_EQ(show, 1);
 
   clickAt(main.x + 528 + 12, main.y + 131 + 12);  // and hides it again
   std::this_thread::sleep_for(500ms);

@@ -15,6 +15,7 @@
 #include "timegrid.h"
 #include "timelistform.h"
 #include "ui.h"
+#include "visiblenotes.h"
 #include "zuimage.h"
 
 #include <QCheckBox>
@@ -113,13 +114,6 @@ protected:
     TTimeList l;
     MainForm->LoadDayEntries(y, m, d, l);
     return l;
-  }
-  QList<QWidget *> visibleNotes() const {
-    QList<QWidget *> notes;
-    for (QWidget *w : QApplication::topLevelWidgets())
-      if (w->objectName() == QLatin1String("HovrelNote") && w->isVisible())
-        notes << w;
-    return notes;
   }
 
   UnreadableClock m_clock{clock};

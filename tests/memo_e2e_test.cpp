@@ -10,6 +10,7 @@
 #include "dbffile.h"
 #include "tempdir.h"
 #include "ui.h"
+#include "visiblenotes.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -42,14 +43,6 @@ void xdo(const QStringList &args) {
 
 void clickAt(QPoint global) {
   xdo({"mousemove", QString::number(global.x()), QString::number(global.y()), "click", "1"});
-}
-
-QList<QWidget *> visibleNotes() {
-  QList<QWidget *> notes;
-  for (QWidget *w : QApplication::topLevelWidgets())
-    if (w->objectName() == QLatin1String("HovrelNote") && w->isVisible())
-      notes << w;
-  return notes;
 }
 
 void saveScreenshot(QWidget *w, const char *name) {

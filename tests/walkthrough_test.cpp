@@ -230,17 +230,9 @@ TEST_F(Walkthrough, AUserStepsChoosesAMonthOpensEveryWindowCountsDownAndCloses) 
   EXPECT_TRUE(waitForViewable(x, countdown.id, false, 5s)) << "the blue button did not hide the countdown";
 
   // What the walk wrote: one memo with the typed text, no entries.
-  {
-    dbf::TDbfDataSet t("Check");
-    t.SetTableName("TextList");
-    t.Open();
-    EXPECT_EQ(t.RecordCount(), 1);
-    if (t.RecordCount() == 1) {
-      t.First();
-      EXPECT_EQ(t.StringGet("TEXT"), "buy milk");
-    }
-    t.Close();
-  }
+  std::string memo;
+  EXPECT_EQ(withFirstRecord("TextList", [&](dbf::TDbfDataSet &t) { memo = t.StringGet("TEXT"); }), 1);
+  EXPECT_EQ(memo, "buy milk");
 
   // The close button ends the program normally, note and all; nothing on
   // the way reached the general error report.

@@ -7,6 +7,7 @@
 #include "dbffile.h"
 #include "tempdir.h"
 #include "ui.h"
+#include "visiblenotes.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -50,13 +51,6 @@ protected:
     auto *c = w->findChild<T *>(QString::fromLatin1(name));
     EXPECT_NE(c, nullptr) << name;
     return c;
-  }
-  QList<QWidget *> visibleNotes() const {
-    QList<QWidget *> notes;
-    for (QWidget *w : QApplication::topLevelWidgets())
-      if (w->objectName() == QLatin1String("HovrelNote") && w->isVisible())
-        notes << w;
-    return notes;
   }
   QString cell(int row, int column) {
     auto *grid = child<QTableView>(&form(), "DrawGridMemo");

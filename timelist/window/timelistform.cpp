@@ -18,8 +18,6 @@
 #include <QMenu>
 #include <QTimer>
 
-#include <algorithm>
-
 TMainTIMELIST *MainTIMELIST = nullptr;
 
 namespace {
@@ -193,8 +191,7 @@ void TMainTIMELIST::PlaceBesideMainWindow() {
   // The list stays on top, so it must never cover the main window's button
   // column (the red button that hides it again, the close button): it sits
   // right of the main window, 40 pixels down.
-  const int left = m_mainForm->x() + m_mainForm->width() - width() + 65;
-  move(std::max(left, m_mainForm->x() + m_mainForm->width()), m_mainForm->y() + 40);
+  move(m_mainForm->x() + m_mainForm->width(), m_mainForm->y() + 40);
 }
 
 bool TMainTIMELIST::eventFilter(QObject *watched, QEvent *event) {
