@@ -17,6 +17,23 @@ QRect unitedInk(const QFont &font, const QStringList &texts) {
   return ink;
 }
 
+// Where the ink of texts in f sits when drawn from origin (left, baseline)
+// in box: false when it cannot fit.
+bool placeInk(const QFont &f, QSize box, const QStringList &texts, SFittedFont &out) {
+  const QRect ink = unitedInk(f, texts);
+  // Left-aligned: ink left of the origin moves the origin right.
+  const int left = -std::min(0, ink.left());
+  if (left + ink.right() + 1 > box.width() || ink.height() > box.height())
+    return false;
+  out.Font = f;
+  out.Left = left;
+  // The ink's top is ink.top() above the baseline (negative); centred, with
+  // any odd pixel below.
+  out.Baseline = (box.height() - ink.height()) / 2 - ink.top();
+  out.Fits = true;
+  return true;
+}
+
 }  // namespace
 
 SFittedFont fitFontToBox(const QFont &font, QSize box, const QStringList &texts) {
@@ -24,23 +41,20 @@ SFittedFont fitFontToBox(const QFont &font, QSize box, const QStringList &texts)
   out.Font = font;
   const int start = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
   for (int px = start; px >= 6; --px) {
-    for (int stretch = 100; stretch >= 75; stretch -= 1) {
-      QFont f = font;
-      f.setPixelSize(px);
+    QFont f = font;
+    f.setPixelSize(px);
+    // Narrowing never makes the ink taller: a size that does not fit at the
+    // narrowest stretch is passed over at once.
+    f.setStretch(75);
+    SFittedFont narrowest;
+    if (!placeInk(f, box, texts, narrowest))
+      continue;
+    for (int stretch = 100; stretch > 75; --stretch) {
       f.setStretch(stretch);
-      const QRect ink = unitedInk(f, texts);
-      // Left-aligned: ink left of the origin moves the origin right.
-      const int left = -std::min(0, ink.left());
-      if (left + ink.right() + 1 > box.width() || ink.height() > box.height())
-        continue;
-      out.Font = f;
-      out.Left = left;
-      // The ink's top is ink.top() above the baseline (negative); centred,
-      // with any odd pixel below.
-      out.Baseline = (box.height() - ink.height()) / 2 - ink.top();
-      out.Fits = true;
-      return out;
+      if (placeInk(f, box, texts, out))
+        return out;
     }
+    return narrowest;
   }
   return out;
 }
