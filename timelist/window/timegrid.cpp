@@ -1,12 +1,12 @@
 #include "timegrid.h"
 
 #include <QAbstractTableModel>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPainter>
-#include <QScrollBar>
-#include <QFontMetrics>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTextDocument>
 #include <QToolTip>
