@@ -14,6 +14,8 @@ int main(int argc, char **argv) {
   // The loop ends when the main window closes, whatever else is visible.
   app.setQuitOnLastWindowClosed(false);
   calixo::initDataResources();
+  // Every window of the program carries its icon.
+  app.setWindowIcon(TMainForm::MainIcon());
 
   // 1. The main window: settings, time table, month, picture. An error its
   // own code does not handle is reported and start-up goes on.

@@ -3,7 +3,6 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QStyleOptionFocusRect>
 
 TDrawGrid::TDrawGrid(QWidget *parent) : QWidget(parent) {
   setFocusPolicy(Qt::StrongFocus);
@@ -67,14 +66,24 @@ void TDrawGrid::paintEvent(QPaintEvent *e) {
       canvas.FontColor = Qt::black;
       if (OnDrawCell)
         OnDrawCell(canvas, col, row, r);
-      if (current && hasFocus()) {
-        QStyleOptionFocusRect opt;
-        opt.initFrom(this);
-        opt.rect = r;
-        opt.backgroundColor = background;
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &opt, &p, this);
-      }
+      if (current && hasFocus())
+        drawFocusFrame(p, r);
     }
+}
+
+void TDrawGrid::drawFocusFrame(QPainter &p, const QRect &cell) {
+  // The platform style's focus rectangle is a faint line that can hardly be
+  // seen on the cells. This frame lies on the cell's outermost two pixels,
+  // which the cell's texts and marker never reach: a dark line with a light
+  // one inside it, so it shows on the white cells and on a picture alike.
+  p.save();
+  p.setRenderHint(QPainter::Antialiasing, false);
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(palette().color(QPalette::Highlight).darker(160), 1));
+  p.drawRect(cell.adjusted(0, 0, -1, -1));
+  p.setPen(QPen(palette().color(QPalette::Highlight), 1));
+  p.drawRect(cell.adjusted(1, 1, -2, -2));
+  p.restore();
 }
 
 void TDrawGrid::mousePressEvent(QMouseEvent *e) {

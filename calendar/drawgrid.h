@@ -2,7 +2,8 @@
 // with its background (white for fixed rows, the window colour for the
 // others, the selection colour for the current cell while the grid has no
 // focus), resets the canvas font and lets OnDrawCell draw the rest; a focus
-// frame marks the current cell while the grid has the focus. A press on a
+// frame on the cell's edge marks the current cell while the grid has the
+// focus. A press on a
 // non-fixed cell makes it current; every release is passed to OnMouseUp.
 #pragma once
 
@@ -43,6 +44,8 @@ protected:
   void mouseReleaseEvent(QMouseEvent *e) override;
 
 private:
+  void drawFocusFrame(QPainter &p, const QRect &cell);
+
   int m_cols = 5, m_rows = 5, m_colWidth = 64, m_rowHeight = 24, m_fixedRows = 1;
   int m_col = 0, m_row = 1;
 };

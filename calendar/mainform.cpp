@@ -11,6 +11,7 @@
 #include "contoura.h"
 #include "drawgrid.h"
 #include "filenames.h"
+#include "fittedlabel.h"
 #include "imagemy.h"
 #include "lunar.h"
 #include "picturebutton.h"
@@ -20,6 +21,7 @@
 
 #include <QCloseEvent>
 #include <QFontMetrics>
+#include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
 
@@ -35,9 +37,9 @@ const QColor kDesktopColour(0x3A, 0x6E, 0xA5);
 const QColor kSilver(0xC0, 0xC0, 0xC0);
 constexpr int kGridFontPoints = 8;
 
-QLabel *makeLabel(QWidget *parent, const char *name, QRect geometry, const QFont &font,
+// Sets up label (a child of the window) as one of the window's labels.
+QLabel *makeLabel(QLabel *label, const char *name, QRect geometry, const QFont &font,
                   const QColor &colour) {
-  auto *label = new QLabel(parent);
   label->setObjectName(QLatin1String(name));
   label->setGeometry(geometry);
   label->setFont(font);
@@ -68,6 +70,7 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint)
   calixo::initDataResources();
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Veloria"));
+  setWindowIcon(MainIcon());
   setFixedSize(586, 353);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, kSilver);
@@ -84,16 +87,20 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint)
   ZuImage1->setGeometry(33, 8, 192, 292);
   ZuImage1->setShowStyle(0);
 
-  LabelYear = makeLabel(this, "LabelYear", QRect(232, 48, 36, 19),
+  LabelYear = makeLabel(new QLabel(this), "LabelYear", QRect(232, 48, 36, 19),
                         calixo::substituteFont(QStringLiteral("Comic Sans MS"), 20, true), Qt::red);
-  LabelMonthN = makeLabel(this, "LabelMonthN", QRect(232, 62, 49, 73),
+  LabelMonthN = makeLabel(new QLabel(this), "LabelMonthN", QRect(232, 62, 49, 73),
                           calixo::substituteFont(QStringLiteral("Comic Sans MS"), 60, true),
                           kDesktopColour);
   // The narrow script face of the English month name is stood in for by a
-  // condensed serif, so that "September" fits the label as it did.
-  QFont monthNameFont = calixo::substituteFont(QStringLiteral("English111 Vivace BT"), 50, true);
-  monthNameFont.setStretch(QFont::Condensed);
-  LabelMonthE = makeLabel(this, "LabelMonthE", QRect(288, 71, 217, 49), monthNameFont, Qt::red);
+  // serif, narrowed (or, failing that, made smaller) until every month's
+  // name fits the label whole, "September" and the descenders included.
+  auto *monthName = new TFittedLabel(this);
+  LabelMonthE = makeLabel(monthName, "LabelMonthE", QRect(288, 71, 217, 49), font(), Qt::red);
+  QStringList monthNames;
+  for (const char *name : MonthNamesEn)
+    monthNames << QLatin1String(name);
+  monthName->fitFont(calixo::substituteFont(QStringLiteral("English111 Vivace BT"), 50, true), monthNames);
   // The year sits over the top of the month number's label.
   LabelYear->raise();
 
@@ -137,6 +144,14 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint)
       },
   });
   AlarmClock = new TAlarmClock(this);
+}
+
+QIcon TMainForm::MainIcon() {
+  calixo::initDataResources();
+  QIcon icon;
+  for (int size : {16, 24, 32, 48, 64})
+    icon.addFile(QStringLiteral(":/icons/MAINICON-%1.png").arg(size), QSize(size, size));
+  return icon;
 }
 
 TMainForm::~TMainForm() {

@@ -18,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+class QIcon;
 class QLabel;
 class TAlarmClock;
 class TCalixoini;
@@ -38,6 +39,8 @@ public:
 
   // The creation handler; runs once, right after construction.
   void FormCreate();
+  // The program's icon MAINICON, which the application and this window carry.
+  static QIcon MainIcon();
 
   static bool IsLeapYear(int year) { return ::IsLeapYear(year); }
   virtual int DaysInMonth(int year, int month);

@@ -48,7 +48,6 @@ void TOKSeleYMDlg::createControls() {
   ButtonToDay = new QPushButton(QStringLiteral("今天"), this);
   ButtonToDay->setObjectName(QStringLiteral("ButtonToDay"));
   ButtonToDay->setGeometry(232, 32, 57, 57);
-  ButtonToDay->setAutoDefault(false);
 
   OKBtn = new QPushButton(QStringLiteral("OK"), this);
   OKBtn->setObjectName(QStringLiteral("OKBtn"));
@@ -58,9 +57,13 @@ void TOKSeleYMDlg::createControls() {
   CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
   CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
   CancelBtn->setGeometry(159, 110, 75, 25);
-  CancelBtn->setAutoDefault(false);
 
-  // Escape rejects the dialog as the Cancel button does (QDialog's own key).
+  // Enter presses the button that has the focus: every button is an
+  // auto-default one, which stands in for OK while it has the focus. With
+  // the focus in an edit, Enter presses OK. Escape rejects the dialog as the
+  // Cancel button does (QDialog's own key).
+  for (QPushButton *b : {ButtonToDay, OKBtn, CancelBtn})
+    b->setAutoDefault(true);
   connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
   connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
   connect(ButtonToDay, &QPushButton::clicked, this, &TOKSeleYMDlg::onButtonToDayClick);
@@ -68,6 +71,10 @@ void TOKSeleYMDlg::createControls() {
 
 void TOKSeleYMDlg::showEvent(QShowEvent *e) {
   QDialog::showEvent(e);
+  // Every showing starts in the year with its text selected, so typing
+  // replaces it, whichever control had the focus when the dialog last closed.
+  EditYear->setFocus(Qt::OtherFocusReason);
+  EditYear->selectAll();
   // Centred with its frame, which the window system has added by now.
   if (QScreen *s = screen()) {
     QRect frame = frameGeometry();

@@ -1,6 +1,7 @@
 // The program's built-in pictures as Qt resources: the window skins at
 // ":/skins/main.jpg", ":/skins/timelist.jpg", ":/skins/memo.jpg" and
-// ":/skins/countdown.jpg", and the built-in bitmaps at ":/bmp/NAME.bmp".
+// ":/skins/countdown.jpg", the built-in bitmaps at ":/bmp/NAME.bmp" and the
+// program's icon MAINICON at ":/icons/MAINICON-SIZE.png" (16, 24, 32, 48, 64).
 // The files beside the program (region files, "calixo.bmp") are in
 // data/runtime and are not resources.
 #pragma once

@@ -191,6 +191,25 @@ public:
     return shot.copy();
   }
 
+  // The sizes of the icons a window offers in _NET_WM_ICON, in their order
+  // there (the property holds width, height and the pixels of each icon).
+  std::vector<std::pair<int, int>> iconSizes(xcb_window_t w) {
+    std::vector<std::pair<int, int>> out;
+    auto prop = reply(xcb_get_property_reply(
+        m_conn, xcb_get_property(m_conn, 0, w, atom("_NET_WM_ICON"), XCB_ATOM_CARDINAL, 0, 1u << 20),
+        nullptr));
+    if (!prop || prop->format != 32)
+      return out;
+    const auto *v = static_cast<const uint32_t *>(xcb_get_property_value(prop.get()));
+    const size_t n = static_cast<size_t>(xcb_get_property_value_length(prop.get())) / 4;
+    for (size_t i = 0; i + 2 <= n;) {
+      const size_t width = v[i], height = v[i + 1];
+      out.emplace_back(static_cast<int>(width), static_cast<int>(height));
+      i += 2 + width * height;
+    }
+    return out;
+  }
+
   // What a window manager sends when the user closes a window.
   void sendDeleteWindow(xcb_window_t w) {
     const xcb_atom_t protocols = atom("WM_PROTOCOLS"), del = atom("WM_DELETE_WINDOW");

@@ -36,6 +36,9 @@ TEST_F(EndToEnd, StartsInAnEmptyFolderShowsOneShapedWindowAndEndsWithZero) {
   const QImage shot = x.grab(main);
   ASSERT_FALSE(shot.isNull());
   EXPECT_TRUE(shot.save(QStringLiteral(CALIXO_SCREENSHOT), "PNG"));
+  // The window offers the program's icon to the window system.
+  EXPECT_EQ(x.iconSizes(main.id),
+            (std::vector<std::pair<int, int>>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}}));
 
   EXPECT_EQ(readFile("Calixo.ini"), TCalixoini::DefaultTemplate());
   const std::string table = readFile("TimeList.dbf");

@@ -10,7 +10,7 @@ packages=(
   libshp-dev
   libxcb-shape0-dev libx11-xcb-dev
   xvfb xauth x11-utils xdotool imagemagick faketime
-  fonts-wqy-microhei fonts-dejavu-core
+  fonts-wqy-microhei fonts-dejavu-core fonts-urw-base35
   clang-14 libclang-rt-14-dev
 )
 missing=()

@@ -142,6 +142,96 @@ TEST_F(DialogTest, TodayFillsInTodaysYearAndMonthAndStaysOpen) {
   EXPECT_EQ((std::vector<int>{y, m, d}), (std::vector<int>{2026, 12, 31}));
 }
 
+// Keys go where a user's keys go: to the dialog's focus widget.
+void pressKey(QDialog &dlg, Qt::Key key) {
+  QWidget *focus = dlg.focusWidget();
+  ASSERT_NE(focus, nullptr);
+  QTest::keyClick(focus, key);
+}
+
+TEST_F(DialogTest, TheYearIsSelectedOnEveryShowingSoTypingReplacesIt) {
+  int y = 2023, m = 3, d = 5;
+  // The second showing starts where the first left the focus (on Cancel).
+  for (int showing = 0; showing < 2; ++showing) {
+    SCOPED_TRACE(showing);
+    EXPECT_EQ(choose(y, m, d, [&] {
+      EXPECT_EQ(dlg.focusWidget(), year());
+      EXPECT_EQ(year()->selectedText(), QString::number(y));
+      QTest::keyClicks(dlg.focusWidget(), QStringLiteral("2031"));
+      EXPECT_EQ(year()->text(), QStringLiteral("2031"));
+      EXPECT_EQ(month()->text(), QStringLiteral("3"));
+      if (showing == 0) {
+        child<QPushButton>("CancelBtn")->setFocus(Qt::TabFocusReason);
+        pressKey(dlg, Qt::Key_Escape);
+      } else {
+        pressKey(dlg, Qt::Key_Return);
+      }
+    }), showing == 1);
+  }
+  EXPECT_EQ((std::vector<int>{y, m, d}), (std::vector<int>{2031, 3, 5}));
+}
+
+struct EnterRow {
+  const char *what;
+  int tabs;        // Tab presses from the year edit before Enter
+  Qt::Key enter;   // Return or the keypad's Enter
+  bool staysOpen;  // 今天 only fills in (choose then cancels the dialog)
+  bool accepted;
+  const char *year, *month;  // the edits after Enter
+};
+
+TEST_F(DialogTest, EnterPressesTheFocusedButtonAndOKFromAnEdit) {
+  calixo::ManualClock today({2026, 12, 8, 3, 0, 0, 0});
+  calixo::setClock(&today);
+  // Tab order: year, month, 今天, OK, Cancel.
+  const EnterRow rows[] = {
+      {"year edit", 0, Qt::Key_Return, false, true, "2030", "7"},
+      {"month edit, keypad Enter", 1, Qt::Key_Enter, false, true, "2030", "7"},
+      {"今天", 2, Qt::Key_Return, true, false, "2026", "12"},
+      {"今天, keypad Enter", 2, Qt::Key_Enter, true, false, "2026", "12"},
+      {"OK", 3, Qt::Key_Return, false, true, "2030", "7"},
+      {"Cancel", 4, Qt::Key_Return, false, false, "2030", "7"},
+  };
+  for (const EnterRow &r : rows) {
+    SCOPED_TRACE(r.what);
+    int y = 2023, m = 3, d = 5;
+    bool stillOpen = false;
+    QString yearAfter, monthAfter;
+    const bool accepted = choose(y, m, d, [&] {
+      type(QStringLiteral("2030"), QStringLiteral("7"));
+      for (int i = 0; i < r.tabs; ++i)
+        pressKey(dlg, Qt::Key_Tab);
+      pressKey(dlg, r.enter);
+      stillOpen = dlg.isVisible();
+      yearAfter = year()->text();
+      monthAfter = month()->text();
+    });
+    EXPECT_EQ(yearAfter, QString::fromUtf8(r.year));
+    EXPECT_EQ(monthAfter, QString::fromUtf8(r.month));
+    EXPECT_EQ(stillOpen, r.staysOpen);
+    EXPECT_EQ(accepted, r.accepted);
+    EXPECT_EQ(y * 100 + m, r.accepted ? 203007 : 202303);
+  }
+}
+
+TEST_F(DialogTest, AfterTodayHasHadTheFocusEnterInAnEditIsOKAgain) {
+  calixo::ManualClock today({2026, 12, 8, 3, 0, 0, 0});
+  calixo::setClock(&today);
+  int y = 2023, m = 3, d = 5;
+  EXPECT_TRUE(choose(y, m, d, [&] {
+    pressKey(dlg, Qt::Key_Tab);
+    pressKey(dlg, Qt::Key_Tab);
+    ASSERT_EQ(dlg.focusWidget(), child<QPushButton>("ButtonToDay"));
+    pressKey(dlg, Qt::Key_Return);
+    ASSERT_TRUE(dlg.isVisible());
+    pressKey(dlg, Qt::Key_Backtab);
+    ASSERT_EQ(dlg.focusWidget(), month());
+    EXPECT_TRUE(child<QPushButton>("OKBtn")->isDefault());
+    pressKey(dlg, Qt::Key_Return);
+  }));
+  EXPECT_EQ((std::vector<int>{y, m, d}), (std::vector<int>{2026, 12, 5}));
+}
+
 struct BoundRow {
   const char *year, *month;
   const char *message;  // nullptr: accepted

@@ -105,7 +105,9 @@ QFont chineseFont(int pixelSize, bool bold) {
 
 QFont substituteFont(const QString &windowsFamily, int pixelSize, bool bold) {
   QFont f;
-  if (windowsFamily.contains(QLatin1String("Comic")) || windowsFamily.contains(QLatin1String("Vivace")))
+  if (windowsFamily.contains(QLatin1String("Vivace")))
+    f.setFamilies({QStringLiteral("Nimbus Roman"), QStringLiteral("DejaVu Serif")});
+  else if (windowsFamily.contains(QLatin1String("Comic")))
     f.setFamilies({QStringLiteral("DejaVu Serif"), QStringLiteral("WenQuanYi Micro Hei")});
   else
     f.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("WenQuanYi Micro Hei")});

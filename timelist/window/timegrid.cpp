@@ -1,22 +1,43 @@
 #include "timegrid.h"
 
 #include <QAbstractTableModel>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QValidator>
 
 #include <algorithm>
 
 class TTimeGridModel : public QAbstractTableModel {
 public:
-  TTimeGridModel(int cols, int bodyRows, QObject *parent)
-      : QAbstractTableModel(parent), m_cols(cols), m_rows(bodyRows) {}
+  TTimeGridModel(int cols, int bodyRows, TTimeGrid *grid)
+      : QAbstractTableModel(grid), m_cols(cols), m_rows(bodyRows), m_grid(grid) {}
   int rowCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : m_rows; }
   int columnCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : m_cols; }
-  QVariant data(const QModelIndex &, int) const override { return {}; }
+  // Cells are drawn by the owner; the model only carries their tooltips.
+  QVariant data(const QModelIndex &index, int role) const override {
+    if (role != Qt::ToolTipRole || !index.isValid() || !m_grid->OnGetHint)
+      return {};
+    const QString hint = m_grid->OnGetHint(index.column(), index.row() + 1);
+    if (hint.isEmpty())
+      return {};
+    // A short plan shows as it is, on one line. A long one, or one that
+    // looks like markup, is turned into markup of its plain text: the
+    // tooltip then wraps it rather than run off the screen, and shows any
+    // "<b>" the user typed as typed.
+    const QScreen *screen = m_grid->screen();
+    const bool shortText = !screen || QFontMetrics(QToolTip::font()).horizontalAdvance(hint) <=
+                                          screen->availableGeometry().width() / 2;
+    if (shortText && !Qt::mightBeRichText(hint))
+      return hint;
+    return Qt::convertFromPlainText(hint, Qt::WhiteSpaceNormal);
+  }
   Qt::ItemFlags flags(const QModelIndex &index) const override {
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     if (index.isValid() && index.row() < m_editable)
@@ -24,6 +45,7 @@ public:
     return f;
   }
   int m_cols, m_rows, m_editable = 0;
+  TTimeGrid *m_grid;
 };
 
 namespace {

@@ -3,6 +3,7 @@
 // In-place editing: the editor starts from OnGetEditText and every change of
 // its text (each keystroke, an input-method commit, and the close) goes to
 // OnSetEditText. The editor refuses text that OnAcceptText rejects.
+// Hovering a body cell shows OnGetHint's text for it as a tooltip.
 #pragma once
 
 #include "cellcanvas.h"
@@ -23,6 +24,8 @@ public:
   std::function<void(int col, int row, const QString &text)> OnSetEditText;
   // False refuses a change of the editor's text; the editor keeps its text.
   std::function<bool(const QString &text)> OnAcceptText;
+  // The tooltip of a body cell as plain text; empty shows none.
+  std::function<QString(int col, int row)> OnGetHint;
   // Rows that can be edited: 1..editableRows.
   void setEditableRows(int rows);
 

@@ -95,6 +95,13 @@ TMainTIMELIST::TMainTIMELIST(TMainForm *mainForm)
   DrawGridTimeList->OnSetEditText = [this](int col, int row, const QString &text) {
     OnDrawGridTimeListSetEditText(col, row, text);
   };
+  // The plan column is narrow: hovering any cell of a row shows the row's
+  // whole plan text.
+  DrawGridTimeList->OnGetHint = [this](int, int row) {
+    if (row < 1 || row > kRowCount || row > static_cast<int>(Rows.size()))
+      return QString();
+    return calixo::fromGbk(Rows[static_cast<size_t>(row - 1)]->Text);
+  };
   DrawGridTimeList->OnAcceptText = [this](const QString &text) {
     std::string gbk;
     if (calixo::toGbk(text, gbk))
@@ -264,6 +271,7 @@ TMainTIMELIST::~TMainTIMELIST() {
   DrawGridTimeList->OnSetEditText = nullptr;
   DrawGridTimeList->OnAcceptText = nullptr;
   DrawGridTimeList->OnDrawCell = nullptr;
+  DrawGridTimeList->OnGetHint = nullptr;
 }
 
 QString TMainTIMELIST::OnDrawGridTimeListGetEditText(int, int row) {

@@ -1,5 +1,5 @@
 // calixo-artwork: draws the program's artwork (the four window skins, the
-// built-in bitmaps, the default month picture) and derives the region files
+// built-in bitmaps, the default month picture, the program's icon) and derives the region files
 // from the skins it wrote. Everything is drawn procedurally with QPainter and
 // a fixed-seed random generator, so a run reproduces the committed files.
 #pragma once
@@ -65,6 +65,10 @@ struct SBitmap {
 QList<SBitmap> paintBitmaps();
 
 QImage paintMonthPicture();
+// The program's icon at size x size pixels, with alpha.
+QImage paintMainIcon(int size);
+// The sizes of the icon the program carries.
+inline constexpr int kMainIconSizes[] = {16, 24, 32, 48, 64};
 // The month picture control's outline: a rounded rectangle, as an alpha shape.
 QImage monthPictureShape();
 

@@ -290,6 +290,45 @@ QImage haveDataMark() {
 
 }  // namespace
 
+// The program's icon: a red-topped calendar page with two rings and a grid
+// of days, one of them marked. Drawn on a 64-unit square scaled to size, over
+// transparency (it is a window icon, not a bitmap with a key colour).
+QImage paintMainIcon(int size) {
+  QImage img = transparentImage(size, size);
+  QPainter p(&img);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.scale(size / 64.0, size / 64.0);
+  const QColor paper(0xf7, 0xf3, 0xea), rim(0xb3, 0x41, 0x2e), band(0xc8, 0x47, 0x2f),
+      ring(0x6b, 0x5a, 0x48), day(0x8c, 0x7b, 0x6a);
+  const QRectF page(4, 8, 56, 52);
+  p.setPen(Qt::NoPen);
+  p.setBrush(paper);
+  p.drawRoundedRect(page, 9, 9);
+  // The red band over the top of the page, clipped to its rounded corners.
+  QPainterPath pagePath;
+  pagePath.addRoundedRect(page, 9, 9);
+  QPainterPath bandPath;
+  bandPath.addRect(QRectF(4, 8, 56, 16));
+  p.setBrush(band);
+  p.drawPath(pagePath.intersected(bandPath));
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(rim, 3));
+  p.drawRoundedRect(page, 9, 9);
+  p.setPen(Qt::NoPen);
+  p.setBrush(ring);
+  p.drawRoundedRect(QRectF(17, 3, 5, 12), 2.5, 2.5);
+  p.drawRoundedRect(QRectF(42, 3, 5, 12), 2.5, 2.5);
+  // Three rows of days, the last ending after three; the third day of the
+  // second row is marked.
+  for (int row = 0; row < 3; ++row)
+    for (int col = 0; col < (row == 2 ? 3 : 4); ++col) {
+      p.setBrush(row == 1 && col == 2 ? band : day);
+      p.drawRoundedRect(QRectF(12 + 11 * col, 30 + 10 * row, 7, 6), 1, 1);
+    }
+  p.end();
+  return img;
+}
+
 QList<SBitmap> paintBitmaps() {
   const QColor red(206, 44, 38), blue(40, 100, 186), green(36, 150, 80), closeRed(140, 30, 30);
   return {

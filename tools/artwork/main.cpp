@@ -1,6 +1,7 @@
 // calixo-artwork: writes the program's artwork into a data folder.
 //
-//   calixo-artwork DATA_DIR              skins/*.jpg, bmp/*.bmp, runtime/* under DATA_DIR
+//   calixo-artwork DATA_DIR              skins/*.jpg, bmp/*.bmp, icons/*.png, runtime/*
+//                                        under DATA_DIR
 //   calixo-artwork region SKIN OUTFILE   the region file of a new skin picture
 //
 // The region files are derived from the JPEG skins as written (decoded
@@ -53,7 +54,7 @@ bool regionOfSkin(const QString &skinPath, const QString &out) {
 
 bool writeAll(const QString &dataDir) {
   const QDir dir(dataDir);
-  for (const char *sub : {"skins", "bmp", "runtime"}) {
+  for (const char *sub : {"skins", "bmp", "runtime", "icons"}) {
     if (!dir.mkpath(sub))
       return fail("cannot create " + dir.filePath(sub));
   }
@@ -76,6 +77,16 @@ bool writeAll(const QString &dataDir) {
   for (const SBitmap &b : paintBitmaps()) {
     const QString path = dir.filePath("bmp/" + b.name + ".bmp");
     if (!writeFile(path, b.palette.isEmpty() ? bmp24(b.image) : bmp4(b.image, b.palette)))
+      return fail("cannot write " + path);
+  }
+  for (int size : kMainIconSizes) {
+    QByteArray png;
+    QBuffer buf(&png);
+    buf.open(QIODevice::WriteOnly);
+    if (!paintMainIcon(size).save(&buf, "PNG"))
+      return fail("no PNG writer");
+    const QString path = dir.filePath(QStringLiteral("icons/MAINICON-%1.png").arg(size));
+    if (!writeFile(path, png))
       return fail("cannot write " + path);
   }
   if (!writeFile(dir.filePath("runtime/calixo.bmp"), bmp24(paintMonthPicture())))

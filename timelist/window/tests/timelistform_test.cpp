@@ -15,6 +15,9 @@
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTest>
+#include <QFontMetrics>
+#include <QTextDocument>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -286,6 +289,76 @@ TEST_F(TimeListTest, CloseRefusedWhileTheMainWindowLivesAndRedButtonToggles) {
   // top) would hide the red button that hides it and the close button.
   EXPECT_EQ(list->x(), form->x() + form->width());
   EXPECT_EQ(list->y(), form->y() + 40);
+}
+
+// What a tooltip shows, as a person reads it.
+QString shownTip() {
+  QTextDocument doc;
+  doc.setHtml(QToolTip::text());
+  return doc.toPlainText();
+}
+
+TEST_F(TimeListTest, HoveringARowShowsItsWholePlanTextAsATooltip) {
+  clock.set({2024, 5, 15, 12, 0, 0, 0});
+  create();
+  store(9, 30, 0, "\xBF\xAA\xBB\xE1 project meeting");  // 开会 in GBK
+  store(10, 0, 0, "<b>not bold</b> & <i>not italic</i>");
+  std::string longText;
+  while (longText.size() + 5 <= 249)
+    longText += "\xBF\xAA\xBB\xE1 ";  // "开会 " until the field is full
+  store(10, 30, 0, longText);
+  list->ShowDay(2024, 5, 15);
+  list->show();
+  TTimeGrid *grid = list->DrawGridTimeList;
+  grid->setTopRow(19);
+  QCoreApplication::processEvents();
+  auto hover = [&](int col, int row) {
+    // A tooltip that is told to go fades out first.
+    QToolTip::hideText();
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000));
+    const QPoint at = grid->CellRect(col, row).center();
+    QHelpEvent e(QEvent::ToolTip, at, grid->viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(grid->viewport(), &e);
+    return QToolTip::isVisible() ? shownTip() : QString();
+  };
+  struct Row {
+    int row;
+    QString tip;  // empty: no tooltip
+  };
+  const Row rows[] = {
+      {20, QStringLiteral("开会 project meeting")},
+      {21, QStringLiteral("<b>not bold</b> & <i>not italic</i>")},
+      {22, calixo::fromGbk(longText).trimmed()},
+      {23, QString()},  // 11:00, no text
+  };
+  for (const Row &r : rows) {
+    for (int col = 0; col < 3; ++col) {
+      SCOPED_TRACE(std::to_string(r.row) + "/" + std::to_string(col));
+      EXPECT_EQ(hover(col, r.row).trimmed(), r.tip);
+    }
+  }
+  // A short plan shows on one line; the longest wraps on the screen rather
+  // than running off it.
+  auto shownTipWidget = [] {
+    QWidget *tip = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+      if (w->inherits("QTipLabel") && w->isVisible())
+        tip = w;
+    return tip;
+  };
+  hover(2, 20);
+  QWidget *tip = shownTipWidget();
+  ASSERT_NE(tip, nullptr);
+  EXPECT_GE(tip->width(), QFontMetrics(tip->font()).horizontalAdvance(QStringLiteral("开会 project meeting")));
+  const int oneLine = tip->height();
+  hover(2, 22);
+  tip = shownTipWidget();
+  ASSERT_NE(tip, nullptr);
+  EXPECT_GE(tip->height(), oneLine + QFontMetrics(tip->font()).height());
+  EXPECT_TRUE(tip->screen()->geometry().contains(tip->geometry()));
+  // Editing is as before: the editor still gets the row's text.
+  EXPECT_EQ(list->OnDrawGridTimeListGetEditText(0, 20), QStringLiteral("开会 project meeting"));
+  QToolTip::hideText();
 }
 
 }  // namespace
