@@ -206,7 +206,11 @@ TEST_F(Robustness, MissingPicturesAndRegionFilesDoNotStopTheProgram) {
   // No region files, no calixo.bmp: every region file is named in a message
   // box, which blocks start-up until the user answers; the program lives on.
   Program calixo(dir());
-  std::this_thread::sleep_for(4s);
+  // The settings are written early in start-up; a loaded machine may take a
+  // while to get there.
+  for (int i = 0; i < 300 && !fs::exists(dir() / "Calixo.ini"); ++i)
+    std::this_thread::sleep_for(100ms);
+  std::this_thread::sleep_for(1s);
   EXPECT_TRUE(calixo.running()) << calixo.errors();
   EXPECT_TRUE(fs::exists(dir() / "Calixo.ini"));
 }
