@@ -22,13 +22,14 @@ public:
   // limits the drawing to that rectangle.
   virtual void TextOut(int x, int y, const QString &text, const QRect &clip = QRect()) = 0;
 
+  // Draws picture with its top-left corner at (x, y), honouring its alpha.
+  virtual void Draw(int x, int y, const QImage &picture) = 0;
+
   // Fonts under TooSmallPixelSize pixels are drawn at LegiblePixelSize on a
   // screen: the month grid's lunar labels are given a 3-point font, 4 pixels
   // at 96 dpi, which no one can read.
   static constexpr int TooSmallPixelSize = 6;
   static constexpr int LegiblePixelSize = 12;
-  // Draws picture with its top-left corner at (x, y), honouring its alpha.
-  virtual void Draw(int x, int y, const QImage &picture) = 0;
 };
 
 // Text in a font under TooSmallPixelSize is drawn at LegiblePixelSize, without

@@ -362,7 +362,7 @@ void TMainForm::OnDrawGirdDateDrawCell(TCellCanvas &canvas, int col, int row, co
       small.setBold(canvas.Font.bold());
       small.setPointSize(std::max(1, (size - 2) / 2));
       canvas.Font = small;
-      // Clipped to the cell, which the canvas narrows a long label to fit.
+      // Clipped to its cell; the canvas narrows a label too long for it.
       canvas.TextOut(cx - 6, cy, QString::fromStdString(lunar::LunarLabel(*ld)), rect);
     }
   }
