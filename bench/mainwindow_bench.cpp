@@ -1,5 +1,6 @@
 // Start-up of the main window to its first paint, beside a bare frameless
-// widget of the same size, and RefreshMonth over a large time table.
+// widget of the same size, RefreshMonth over a large time table, and a month
+// change painted with its lunar labels.
 //
 // Every start-up runs in a child process of its own (a fresh application
 // object each time, and a peak memory figure that belongs to that start-up
@@ -7,7 +8,9 @@
 // QT_QPA_PLATFORM says otherwise.
 #include "mainform.h"
 
+#include "calixoini.h"
 #include "clock.h"
+#include "drawgrid.h"
 #include "ui.h"
 
 #include <QEvent>
@@ -18,6 +21,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 #include <sys/resource.h>
@@ -175,6 +179,58 @@ void BM_RefreshMonthInProcess(benchmark::State &state) {
   fs::current_path(old);
 }
 BENCHMARK(BM_RefreshMonthInProcess)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// Counts the paints of the watched widget.
+class PaintCount : public QObject {
+public:
+  int paints = 0;
+  bool eventFilter(QObject *, QEvent *e) override {
+    if (e->type() == QEvent::Paint)
+      ++paints;
+    return false;
+  }
+};
+
+// A month change as the user sees it: November and December 2026 in turn,
+// each laid out over the large table and its grid painted at once. Argument
+// 1: with [Lunar] Extended=1, so every day cell draws its lunar label; 0:
+// the plain settings, under which 2026 has none.
+void BM_MonthChangePainted(benchmark::State &state) {
+  const fs::path &dir = folderWithEntries(static_cast<int>(state.range(0)));
+  const fs::path old = fs::current_path();
+  fs::current_path(dir);
+  if (state.range(1) == 1)
+    std::ofstream("Calixo.ini", std::ios::binary | std::ios::trunc)
+        << TCalixoini::DefaultTemplate() << "[Lunar]\r\nExtended=1\r\n";
+  else
+    fs::remove("Calixo.ini");
+  calixo::setClock(&g_clock);
+  calixo::setMessageHook([](const QString &) {});
+  static int argc = 1;
+  static char name[] = "calixo";
+  static char *argv[] = {name, nullptr};
+  {
+    calixo::CalixoApplication app(argc, argv);
+    TMainForm form;
+    form.FormCreate();
+    form.show();
+    app.processEvents();
+    PaintCount count;
+    form.DrawGridDate->installEventFilter(&count);
+    int i = 0;
+    for (auto _ : state) {
+      SelYear = 2026;
+      SelMonth = 11 + i++ % 2;
+      SelDay = 1;
+      form.RefreshMonth();
+      form.DrawGridDate->repaint();
+    }
+    state.counters["grid_paints"] = benchmark::Counter(count.paints, benchmark::Counter::kAvgIterations);
+  }
+  fs::remove("Calixo.ini");
+  fs::current_path(old);
+}
+BENCHMARK(BM_MonthChangePainted)->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

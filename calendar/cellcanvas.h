@@ -21,13 +21,26 @@ public:
   // Writes text with its top-left corner at (x, y); clip, when not null,
   // limits the drawing to that rectangle.
   virtual void TextOut(int x, int y, const QString &text, const QRect &clip = QRect()) = 0;
+
   // Draws picture with its top-left corner at (x, y), honouring its alpha.
   virtual void Draw(int x, int y, const QImage &picture) = 0;
+
+  // Fonts under TooSmallPixelSize pixels are drawn at LegiblePixelSize on a
+  // screen: the month grid's lunar labels are given a 3-point font, 4 pixels
+  // at 96 dpi, which no one can read.
+  static constexpr int TooSmallPixelSize = 6;
+  static constexpr int LegiblePixelSize = 12;
 };
 
+// Text in a font under TooSmallPixelSize is drawn at LegiblePixelSize, without
+// smoothing so that its strokes stay sharp, and narrowed (down to half its
+// width) where it would otherwise run past the right edge of its clip.
 class TPainterCanvas final : public TCellCanvas {
 public:
   explicit TPainterCanvas(QPainter &painter) : m_painter(painter) {}
+  // The font text is drawn in, as TextOut chooses it.
+  static QFont screenFont(const QFont &font, int x, const QString &text, const QRect &clip,
+                          const QPaintDevice *device);
   void TextOut(int x, int y, const QString &text, const QRect &clip = QRect()) override;
   void Draw(int x, int y, const QImage &picture) override;
 

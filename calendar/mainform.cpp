@@ -190,6 +190,7 @@ void TMainForm::FormCreate() {
   m_settings = std::make_unique<TCalixoini>();
   if (!calixo::fileExists(m_settings->FileName))
     m_settings->WriteDefaultSettings();
+  m_lunarExtended = m_settings->LunarExtended();
   loadSkinButtons();
   TableBusy = false;
   // 3. The skin drags this window.
@@ -364,14 +365,20 @@ void TMainForm::OnDrawGirdDateDrawCell(TCellCanvas &canvas, int col, int row, co
   const int cx = rect.left() + rect.width() / 2;
   const int cy = rect.top() + rect.height() / 2;
   const int bottom = rect.top() + rect.height();
-  if (SelYear > 1920 && SelYear < 2011) {
-    if (const auto ld = lunar::SolarToLunar(SelYear - 1911, SelMonth, d)) {
+  // Classic: 1921 to 2010. Extended: every date the two tables cover, from
+  // the lunar new year of 1912, which the conversion itself knows, to 2100.
+  const bool lunarYear = m_lunarExtended ? SelYear >= 1912 && SelYear <= 2100
+                                         : SelYear > 1920 && SelYear < 2011;
+  if (lunarYear) {
+    const auto table = m_lunarExtended ? lunar::LunarTable::Extended : lunar::LunarTable::Classic;
+    if (const auto ld = lunar::SolarToLunar(SelYear - 1911, SelMonth, d, table)) {
       const int size = canvas.Font.pointSize() > 0 ? canvas.Font.pointSize() : kGridFontPoints;
       QFont small = calixo::chineseFont();
       small.setBold(canvas.Font.bold());
       small.setPointSize(std::max(1, (size - 2) / 2));
       canvas.Font = small;
-      canvas.TextOut(cx - 6, cy, QString::fromStdString(lunar::LunarLabel(*ld)));
+      // Clipped to its cell; the canvas narrows a label too long for it.
+      canvas.TextOut(cx - 6, cy, QString::fromStdString(lunar::LunarLabel(*ld)), rect);
     }
   }
   if (HasEntries[static_cast<size_t>(k)] == 1)

@@ -123,6 +123,8 @@ private:
   void showDefaultPicture();
 
   std::unique_ptr<TCalixoini> m_settings;
+  // [Lunar] Extended=1: labels from the classic and the extended table.
+  bool m_lunarExtended = false;
   std::unique_ptr<TTimeTable> m_timeTable;
   struct SkinButton {
     TPictureButton *button;

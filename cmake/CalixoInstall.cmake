@@ -21,6 +21,7 @@ install(PROGRAMS ${CMAKE_SOURCE_DIR}/data/install/calixo.sh
         DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME calixo)
 file(GLOB calixo_shipped ${CALIXO_RUNTIME_DATA_DIR}/*)
 install(FILES ${calixo_shipped} ${CMAKE_SOURCE_DIR}/data/install/calixo-autostart.desktop
+              ${CMAKE_SOURCE_DIR}/data/install/calixo-first-run.ini
         DESTINATION ${CMAKE_INSTALL_DATADIR}/calixo)
 install(FILES ${CMAKE_SOURCE_DIR}/data/install/calixo.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -14,14 +14,21 @@ int recordField(std::string_view record, size_t from, size_t count) {
 }
 
 // Before its new year a date belongs to the last months of the previous lunar
-// year. Only regular months are counted back: no record has a leap month after
-// month 11, and no new year falls more than 51 days into the Gregorian year, so
-// the count never reaches back past month 11.
-std::optional<LunarDate> walkBack(int rocYear, int n) {
-  const std::optional<LunarYearInfo> info = LoadLunarYear(rocYear);
+// year, counted back from month 12. No new year falls more than 51 days into
+// the Gregorian year, so the count never reaches back past month 11; a leap
+// month on the way is one that follows month 11 or 12 (2033 has a leap
+// eleventh month), and it lies between its month and the next. The classic
+// records have no such leap month, so there regular months alone are counted.
+std::optional<LunarDate> walkBack(int rocYear, int n, LunarTable table) {
+  const std::optional<LunarYearInfo> info = LoadLunarYear(rocYear, table);
   if (!info)
     return std::nullopt;
   for (int m = 12; m >= 1; --m) {
+    if (m == info->LeapMonth) {
+      n += info->LeapDays;
+      if (n > 0)
+        return LunarDate{rocYear, -m, n};
+    }
     n += info->LunarMonthDays[m];
     if (n > 0)
       return LunarDate{rocYear, m, n};
@@ -67,8 +74,8 @@ std::array<int, 13> UnpackMonthSizes(int number) {
   return days;
 }
 
-std::optional<LunarYearInfo> LoadLunarYear(int rocYear) {
-  const std::optional<std::string_view> record = LunarYearRecord(rocYear);
+std::optional<LunarYearInfo> LoadLunarYear(int rocYear, LunarTable table) {
+  const std::optional<std::string_view> record = LunarYearRecord(rocYear, table);
   if (!record)
     return std::nullopt;
   LunarYearInfo info;
@@ -89,8 +96,8 @@ std::optional<LunarYearInfo> LoadLunarYear(int rocYear) {
   return info;
 }
 
-std::optional<LunarDate> SolarToLunar(int rocYear, int month, int day) {
-  const std::optional<LunarYearInfo> info = LoadLunarYear(rocYear);
+std::optional<LunarDate> SolarToLunar(int rocYear, int month, int day, LunarTable table) {
+  const std::optional<LunarYearInfo> info = LoadLunarYear(rocYear, table);
   if (!info)
     return std::nullopt;
   const int year = rocYear + 1911;
@@ -101,7 +108,7 @@ std::optional<LunarDate> SolarToLunar(int rocYear, int month, int day) {
     dayOfYear += SolarMonthLength(year, m);
   const int n = dayOfYear - info->DaysBeforeNewYear;
   if (n <= 0)
-    return walkBack(rocYear - 1, n);
+    return walkBack(rocYear - 1, n, table);
   return walkForward(*info, rocYear, n);
 }
 

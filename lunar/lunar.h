@@ -1,6 +1,7 @@
-// lunar: Gregorian date -> Chinese lunar date by table look-up, for the years
-// 1912 to 2011, and the names the month grid shows. Pure functions over a
-// constant table of one nine-digit record per year; no astronomy.
+// lunar: Gregorian date -> Chinese lunar date by table look-up, and the names
+// the month grid shows. Pure functions over constant tables of one nine-digit
+// record per year, no astronomy: the classic table for 1912 to 2011 and its
+// extension for 2012 to 2100, which a caller reaches only by asking for it.
 #pragma once
 
 #include <array>
@@ -10,7 +11,8 @@
 
 namespace lunar {
 
-// Year numbers are RocYear: the Gregorian year minus 1911 (1 = 1912, 100 = 2011).
+// Year numbers are RocYear: the Gregorian year minus 1911 (1 = 1912, 100 = 2011,
+// 189 = 2100).
 struct LunarYearInfo {
   int LeapMonth = 13;                 // 2..12, 13 = no leap month
   std::array<int, 13> LunarMonthDays{};  // index 1..12, 29 or 30
@@ -26,21 +28,30 @@ struct LunarDate {
   friend bool operator==(const LunarDate &, const LunarDate &) = default;
 };
 
-// The first and last RocYear the table covers.
+// The records a look-up may read: the classic table alone, or the classic
+// table followed by its extension (records 101..189, the same format).
+enum class LunarTable { Classic, Extended };
+
+// The first and last RocYear each table covers.
 inline constexpr int FirstLunarYear = 1;
 inline constexpr int LastLunarYear = 100;
+inline constexpr int LastExtendedLunarYear = 189;
+int LastYearOf(LunarTable table);
 
-// The table's record of a year, nine decimal digits; nullopt outside 1..100.
-// This is the only way into the table.
-std::optional<std::string_view> LunarYearRecord(int rocYear);
+// The record of a year, nine decimal digits; nullopt outside 1..100 (Classic)
+// or 1..189 (Extended). This is the only way into the tables.
+std::optional<std::string_view> LunarYearRecord(int rocYear, LunarTable table = LunarTable::Classic);
 
-std::optional<LunarYearInfo> LoadLunarYear(int rocYear);  // nullopt outside 1..100
+// nullopt where LunarYearRecord has no record.
+std::optional<LunarYearInfo> LoadLunarYear(int rocYear, LunarTable table = LunarTable::Classic);
 std::array<int, 13> UnpackMonthSizes(int number);
 bool IsSolarLeapYear(int year);
 // Days in a Gregorian month (February 29 in a leap year); 0 for a month outside 1..12.
 int SolarMonthLength(int year, int month);
-// nullopt for a date before 18 February 1912, after 2011, or not a real date.
-std::optional<LunarDate> SolarToLunar(int rocYear, int month, int day);
+// nullopt for a date before 18 February 1912, after the table's last year
+// (2011 or 2100), or not a real date.
+std::optional<LunarDate> SolarToLunar(int rocYear, int month, int day,
+                                      LunarTable table = LunarTable::Classic);
 
 // UTF-8 names: days "初一".."三十", months "正月".."腊月", leap prefix "闰";
 // an empty string for a day or month that does not exist.

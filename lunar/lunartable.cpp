@@ -1,5 +1,6 @@
-// The lunar year records, one per Gregorian year from 1912 to 2011, kept
-// exactly as published. A record: leap month (2 digits, 13 = none), month-size
+// The lunar year records: the classic table, one per Gregorian year from 1912
+// to 2011, kept exactly as published, and its extension for 2012 to 2100,
+// written by tools/lunar-years from the majority of four sources. A record: leap month (2 digits, 13 = none), month-size
 // bits (4 digits), leap-month length code (1 digit), days of the Gregorian year
 // before the lunar new year (2 digits).
 //
@@ -36,8 +37,15 @@ constexpr std::array<std::string_view, 100> LunarYearTable = {
 };
 static_assert(LunarYearTable.size() == LastLunarYear - FirstLunarYear + 1);
 
-constexpr bool allRecordsWellFormed() {
-  for (std::string_view r : LunarYearTable) {
+// Element i holds the record of RocYear i + 101.
+constexpr std::array<std::string_view, 89> ExtendedYearTable = {
+#include "lunaryears-extended.inc"
+};
+static_assert(ExtendedYearTable.size() == LastExtendedLunarYear - LastLunarYear);
+
+template <size_t N>
+constexpr bool allRecordsWellFormed(const std::array<std::string_view, N> &table) {
+  for (std::string_view r : table) {
     if (r.size() != 9)
       return false;
     for (char c : r)
@@ -46,13 +54,20 @@ constexpr bool allRecordsWellFormed() {
   }
   return true;
 }
-static_assert(allRecordsWellFormed(), "every record is nine decimal digits");
+static_assert(allRecordsWellFormed(LunarYearTable), "every record is nine decimal digits");
+static_assert(allRecordsWellFormed(ExtendedYearTable), "every record is nine decimal digits");
 }  // namespace
 
-std::optional<std::string_view> LunarYearRecord(int rocYear) {
-  if (rocYear < FirstLunarYear || rocYear > LastLunarYear)
+int LastYearOf(LunarTable table) {
+  return table == LunarTable::Extended ? LastExtendedLunarYear : LastLunarYear;
+}
+
+std::optional<std::string_view> LunarYearRecord(int rocYear, LunarTable table) {
+  if (rocYear < FirstLunarYear || rocYear > LastYearOf(table))
     return std::nullopt;
-  return LunarYearTable[static_cast<size_t>(rocYear - FirstLunarYear)];
+  if (rocYear <= LastLunarYear)
+    return LunarYearTable[static_cast<size_t>(rocYear - FirstLunarYear)];
+  return ExtendedYearTable[static_cast<size_t>(rocYear - LastLunarYear - 1)];
 }
 
 }  // namespace lunar

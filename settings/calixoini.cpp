@@ -11,6 +11,8 @@ std::string TCalixoini::ReadSetting(const std::string &section, const std::strin
   return calixo::ReadProfileString(section, key, "", FileName);
 }
 
+bool TCalixoini::LunarExtended() const { return ReadSetting("Lunar", "Extended") == "1"; }
+
 bool TCalixoini::WriteDefaultSettings() const {
   if (calixo::fileExists(FileName))
     return true;

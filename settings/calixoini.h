@@ -17,4 +17,8 @@ public:
   bool WriteDefaultSettings() const;
   // The template's exact bytes (GBK, CR LF after every line).
   static const std::string &DefaultTemplate();
+
+  // The switch outside the template: key Extended in section Lunar. Only
+  // the value 1 turns the extended lunar table on.
+  bool LunarExtended() const;
 };

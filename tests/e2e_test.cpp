@@ -35,7 +35,7 @@ TEST_F(EndToEnd, StartsInAnEmptyFolderShowsOneShapedWindowAndEndsWithZero) {
 
   const QImage shot = x.grab(main);
   ASSERT_FALSE(shot.isNull());
-  EXPECT_TRUE(shot.save(QStringLiteral(CALIXO_SCREENSHOT), "PNG"));
+  EXPECT_TRUE(shot.save(QStringLiteral(CALIXO_PLAIN_SCREENSHOT), "PNG"));
   // The window offers the program's icon to the window system.
   EXPECT_EQ(x.iconSizes(main.id),
             (std::vector<std::pair<int, int>>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}}));
@@ -55,6 +55,50 @@ TEST_F(EndToEnd, StartsInAnEmptyFolderShowsOneShapedWindowAndEndsWithZero) {
   }
 
   x.sendDeleteWindow(main.id);
+  EXPECT_EQ(calixo.waitForExit(10s), 0);
+}
+
+// Started as the launcher starts it in a new data folder (its first settings
+// turn on the extended lunar table), on 8 December 2026: every day of the
+// month shows its lunar label in pure black or red under the day number. The
+// screenshot is the README's picture of the main window.
+TEST_F(EndToEnd, FirstRunSettingsShowTodaysLunarDates) {
+  copyRuntimeData(dir());
+  std::ifstream in(CALIXO_FIRST_RUN_INI, std::ios::binary);
+  const std::string firstRun{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  ASSERT_FALSE(firstRun.empty());
+  std::ofstream(dir() / "Calixo.ini", std::ios::binary) << firstRun;
+  X x;
+  ASSERT_TRUE(x.ok()) << "no X display";
+  Program calixo(dir(), "2026-12-08 09:00:00");
+  std::vector<TopWindow> windows;
+  const auto end = std::chrono::steady_clock::now() + 20s;
+  while (std::chrono::steady_clock::now() < end && calixo.running() && windows.empty()) {
+    windows = x.viewableTopWindows();
+    std::this_thread::sleep_for(50ms);
+  }
+  ASSERT_EQ(windows.size(), 1u);
+  std::this_thread::sleep_for(700ms);  // the first paint
+  const QImage shot = x.grab(windows[0]);
+  ASSERT_FALSE(shot.isNull());
+  EXPECT_TRUE(shot.save(QStringLiteral(CALIXO_SCREENSHOT), "PNG"));
+
+  // 1 December 2026 is a Tuesday. The grid sits at (230, 120), cells 38 x 25
+  // under a header row; a label starts 6 pixels left of the cell's centre,
+  // half-way down.
+  for (int day = 1; day <= 31; ++day) {
+    SCOPED_TRACE(day);
+    const int k = 2 + day - 1;
+    const int left = 230 + k % 7 * 38, top = 120 + (k / 7 + 1) * 25;
+    const QRgb colour = (k % 7 == 0 || k % 7 == 6) ? qRgb(255, 0, 0) : qRgb(0, 0, 0);
+    int ink = 0;
+    for (int y = top + 12; y < top + 25; ++y)
+      for (int px = left + 13; px < left + 38; ++px)
+        ink += (shot.pixel(px, y) | 0xFF000000u) == colour;
+    EXPECT_GE(ink, 15);
+  }
+  EXPECT_EQ(readFile("Calixo.ini"), firstRun);
+  x.sendDeleteWindow(windows[0].id);
   EXPECT_EQ(calixo.waitForExit(10s), 0);
 }
 

@@ -11,6 +11,7 @@ packages=(
   libxcb-shape0-dev libx11-xcb-dev
   xvfb xauth x11-utils xdotool imagemagick faketime
   fonts-wqy-microhei fonts-dejavu-core fonts-urw-base35
+  python3 python3-icu python3-lunardate python3-ephem python3-gi gir1.2-lunardate-3.0
   clang-14 libclang-rt-14-dev
 )
 missing=()

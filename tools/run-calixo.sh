@@ -19,12 +19,13 @@ if [ -n "${DISPLAY:-}" ]; then
   echo "Starting Calixo (installed in $prefix, data in $work)"
   exec "$launcher"
 fi
-mkdir -p "$work"
+# The launcher makes the data folder (with its first settings) itself.
 shot="$work/calixo-screenshot.png"
 echo "No display: starting Calixo under Xvfb (installed in $prefix, data in $work)"
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   "$1" & pid=$!
   sleep 4
+  mkdir -p "$(dirname "$2")"
   import -window root "$2"
   echo "Screenshot saved to $2"
   if [ -n "${CALIXO_KEEP_RUNNING:-}" ]; then wait $pid; else kill $pid; wait $pid 2>/dev/null || true; fi

@@ -31,7 +31,16 @@ case "${1:-}" in
     exit 0 ;;
 esac
 
-mkdir -p "$work"
+# A folder made here for the first time starts with the program's own
+# settings template followed by the switch for the lunar dates of today
+# ([Lunar] Extended=1). A Calixo.ini deleted later is written again by the
+# program itself, as the plain template.
+if [ ! -d "$work" ]; then
+  mkdir -p "$work"
+  if [ -e "$shipped/calixo-first-run.ini" ]; then
+    cp "$shipped/calixo-first-run.ini" "$work/Calixo.ini"
+  fi
+fi
 for f in "$shipped"/*.EXB "$shipped"/*.bmp; do
   [ -e "$f" ] || continue
   [ -e "$work/${f##*/}" ] || cp "$f" "$work/"

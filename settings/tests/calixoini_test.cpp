@@ -98,6 +98,50 @@ TEST_F(SettingsFile, UnwritableLocationFailsAndReadsEmpty) {
   EXPECT_EQ(ini.ReadSetting("Monthbmp", "M1"), "");
 }
 
+TEST_F(SettingsFile, LunarExtendedOnlyForTheValueOne) {
+  const std::pair<const char *, bool> rows[] = {
+      {"", false},
+      {"[Lunar]\r\n", false},
+      {"[Lunar]\r\nExtended=\r\n", false},
+      {"[Lunar]\r\nExtended=0\r\n", false},
+      {"[Lunar]\r\nExtended=2\r\n", false},
+      {"[Lunar]\r\nExtended=10\r\n", false},
+      {"[Lunar]\r\nExtended=on\r\n", false},
+      {"[Lunar]\r\n;Extended=1\r\n", false},
+      {"[Monthbmp]\r\nExtended=1\r\n", false},
+      {"[Lunar]\r\nExtended=1\r\n", true},
+      {"[lunar]\r\nEXTENDED=1\r\n", true},
+      {"[LUNAR]\r\n extended = 1 \r\n", true},
+  };
+  for (const auto &[extra, on] : rows) {
+    SCOPED_TRACE(extra);
+    std::ofstream("Calixo.ini", std::ios::binary | std::ios::trunc) << TCalixoini::DefaultTemplate()
+                                                                     << extra;
+    EXPECT_EQ(TCalixoini().LunarExtended(), on);
+  }
+  std::filesystem::remove("Calixo.ini");
+  EXPECT_FALSE(TCalixoini().LunarExtended());
+}
+
+// What the launcher writes into a user's new data folder: the template,
+// then the switch that turns on the extended lunar dates, with a comment.
+TEST(FirstRunSettings, AreTheTemplateAndTheLunarSwitch) {
+  const std::string file = readFile(CALIXO_FIRST_RUN_INI);
+  const std::string &t = TCalixoini::DefaultTemplate();
+  ASSERT_GT(file.size(), t.size());
+  EXPECT_EQ(file.substr(0, t.size()), t);
+  EXPECT_EQ(file.substr(t.size()),
+            "[Lunar]\r\n" + gbk(";农历日期 1=1912年至2100年 其他或空=1921年至2010年") + "\r\nExtended=1\r\n");
+}
+
+TEST_F(SettingsFile, FirstRunSettingsTurnTheLunarSwitchOn) {
+  std::ofstream("Calixo.ini", std::ios::binary) << readFile(CALIXO_FIRST_RUN_INI);
+  TCalixoini ini;
+  EXPECT_TRUE(ini.WriteDefaultSettings());
+  EXPECT_TRUE(ini.LunarExtended());
+  EXPECT_EQ(ini.ReadSetting("Mainbutton", "b1"), "");
+}
+
 TEST_F(SettingsFile, ReadOnlyFolderFailsAndLeavesNoFile) {
   if (::geteuid() == 0)
     GTEST_SKIP() << "root writes into read-only folders; the missing-folder case covers the failure";

@@ -50,6 +50,36 @@ kill $pid; wait $pid 2>/dev/null || true
 [ -e "$where/CALIXOBL.EXB" ] || fail "region files were not copied to the working folder"
 [ "$(cat "$where/calixo.bmp")" = "mine" ] || fail "the user's calixo.bmp was replaced"
 
+# The program, not the launcher, wrote the settings of a folder that existed:
+# the plain 43-line template.
+[ "$(grep -c '' "$where/Calixo.ini")" = 43 ] || fail "Calixo.ini of an existing folder is not the template"
+! grep -qi lunar "$where/Calixo.ini" || fail "Calixo.ini of an existing folder has a [Lunar] section"
+
+# A folder the launcher makes itself starts with the shipped first settings
+# (the template and [Lunar] Extended=1); once deleted, the program writes the
+# plain template again.
+[ -e "$prefix/share/calixo/calixo-first-run.ini" ] || fail "calixo-first-run.ini was not installed"
+home2="$scratch/home2"
+mkdir -p "$home2"
+where2="$home2/.local/share/calixo"
+start_and_stop() {
+  HOME="$home2" XDG_DATA_HOME= QT_QPA_PLATFORM=offscreen "$prefix/bin/calixo" &
+  local pid=$!
+  for _ in $(seq 1 100); do
+    [ -e "$where2/Calixo.ini" ] && [ -e "$where2/TimeList.dbf" -o -e "$where2/TIMELIST.DBF" ] && break
+    sleep 0.1
+  done
+  kill -0 $pid 2>/dev/null || fail "the installed program did not keep running"
+  kill $pid; wait $pid 2>/dev/null || true
+}
+start_and_stop
+cmp -s "$where2/Calixo.ini" "$prefix/share/calixo/calixo-first-run.ini" ||
+  fail "a new data folder did not get the first-run settings"
+rm "$where2/Calixo.ini"
+start_and_stop
+[ "$(grep -c '' "$where2/Calixo.ini")" = 43 ] || fail "a deleted Calixo.ini did not come back as the template"
+! grep -qi lunar "$where2/Calixo.ini" || fail "a deleted Calixo.ini came back with a [Lunar] section"
+
 HOME="$home" XDG_CONFIG_HOME= "$prefix/bin/calixo" --enable-autostart >/dev/null
 [ -e "$home/.config/autostart/calixo.desktop" ] || fail "autostart entry not written"
 HOME="$home" XDG_CONFIG_HOME= "$prefix/bin/calixo" --disable-autostart >/dev/null

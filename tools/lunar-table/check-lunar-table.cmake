@@ -5,9 +5,10 @@ function(fail message)
   message(SEND_ERROR "${message}")
 endfunction()
 
-# The tool's output for FROM..TO must be exactly the given lines.
+# The tool's output for FROM..TO must be exactly the given lines. With
+# OPTIONS set to --extended the call reads the extended table.
 function(expect_lines from to)
-  execute_process(COMMAND ${TOOL} ${from} ${to}
+  execute_process(COMMAND ${TOOL} ${OPTIONS} ${from} ${to}
                   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
   string(JOIN "\n" want ${ARGN})
   string(APPEND want "\n")
@@ -58,6 +59,44 @@ string(LENGTH "${newlines}" lines)
 if(NOT rc EQUAL 0 OR NOT lines EQUAL 36477)
   fail("whole range: exit ${rc}, ${lines} lines, want 36477")
 endif()
+
+# --extended: the classic range is printed exactly as without it.
+execute_process(COMMAND ${TOOL} --extended 1912-02-18 2011-12-31
+                OUTPUT_VARIABLE extended_classic RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0 OR NOT extended_classic STREQUAL out)
+  fail("--extended 1912-02-18 2011-12-31: exit ${rc}, differs from the classic table")
+endif()
+# From the last classic year into the extension, 2025's leap sixth month,
+# 2033's leap eleventh month into January 2034, the last day covered.
+set(OPTIONS --extended)
+expect_lines(2012-01-22 2012-01-23
+  "2012-01-22,100,12,29,廿九"
+  "2012-01-23,101,1,1,正月")
+expect_lines(2025-07-24 2025-07-25
+  "2025-07-24,114,6,30,三十"
+  "2025-07-25,114,-6,1,闰六月")
+expect_lines(2033-12-21 2033-12-22
+  "2033-12-21,122,11,30,三十"
+  "2033-12-22,122,-11,1,闰冬月")
+expect_lines(2034-01-19 2034-01-20
+  "2034-01-19,122,-11,29,廿九"
+  "2034-01-20,122,12,1,腊月")
+expect_lines(2100-12-31 2100-12-31 "2100-12-31,189,12,1,腊月")
+unset(OPTIONS)
+execute_process(COMMAND ${TOOL} --extended 2012-01-01 2100-12-31
+                OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+string(REGEX REPLACE "[^\n]" "" newlines "${out}")
+string(LENGTH "${newlines}" lines)
+if(NOT rc EQUAL 0 OR NOT lines EQUAL 32507)
+  fail("--extended 2012 to 2100: exit ${rc}, ${lines} lines, want 32507")
+endif()
+expect_refused(--extended 1912-02-17 1912-02-20)
+expect_refused(--extended 2100-12-31 2101-01-01)
+expect_refused(--extended 2012-01-01)
+expect_refused(--extended)
+expect_refused(--Extended 2012-01-01 2012-01-02)
+expect_refused(2012-01-01 2012-01-02 --extended)
+expect_refused(--extended --extended 2012-01-01 2012-01-02)
 
 # Wrong number of arguments.
 expect_refused()

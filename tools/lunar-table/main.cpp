@@ -1,8 +1,10 @@
-// lunar-table FROM TO: one line per Gregorian date from FROM to TO (both
-// YYYY-MM-DD, inclusive):
+// lunar-table [--extended] FROM TO: one line per Gregorian date from FROM to
+// TO (both YYYY-MM-DD, inclusive):
 //   YYYY-MM-DD,RocYear,Month,Day,Label
 // RocYear, Month and Day are the lunar date (Month negative for a leap month),
-// Label the month grid's text for that day, in UTF-8.
+// Label the month grid's text for that day, in UTF-8. The classic table covers
+// 1912-02-18 to 2011-12-31; with --extended its extension is read too, to
+// 2100-12-31.
 // Exit status: 0 on success, 2 for a bad argument or a date the table does not
 // cover, 1 when the output cannot be written.
 #include "lunar.h"
@@ -52,13 +54,19 @@ SolarDate nextDay(SolarDate d) {
   return d;
 }
 
+lunar::LunarTable g_table = lunar::LunarTable::Classic;
+
 std::optional<lunar::LunarDate> toLunar(SolarDate d) {
-  return lunar::SolarToLunar(d.year - 1911, d.month, d.day);
+  return lunar::SolarToLunar(d.year - 1911, d.month, d.day, g_table);
+}
+
+const char *lastDate() {
+  return g_table == lunar::LunarTable::Extended ? "2100-12-31" : "2011-12-31";
 }
 
 int usage() {
-  std::fputs("usage: lunar-table FROM TO   (dates as YYYY-MM-DD, inclusive,\n"
-             "       from 1912-02-18 to 2011-12-31)\n",
+  std::fputs("usage: lunar-table [--extended] FROM TO   (dates as YYYY-MM-DD, inclusive,\n"
+             "       from 1912-02-18 to 2011-12-31, or to 2100-12-31 with --extended)\n",
              stderr);
   return 2;
 }
@@ -72,9 +80,8 @@ std::optional<SolarDate> argumentDate(const char *name, const char *arg) {
     return std::nullopt;
   }
   if (!toLunar(*d)) {
-    std::fprintf(stderr,
-                 "lunar-table: %s %s is outside the lunar table (1912-02-18 to 2011-12-31)\n",
-                 name, arg);
+    std::fprintf(stderr, "lunar-table: %s %s is outside the lunar table (1912-02-18 to %s)\n",
+                 name, arg, lastDate());
     return std::nullopt;
   }
   return d;
@@ -83,6 +90,11 @@ std::optional<SolarDate> argumentDate(const char *name, const char *arg) {
 }  // namespace
 
 int main(int argc, char **argv) {
+  if (argc == 4 && std::string_view(argv[1]) == "--extended") {
+    g_table = lunar::LunarTable::Extended;
+    --argc;
+    ++argv;
+  }
   if (argc != 3)
     return usage();
   const std::optional<SolarDate> from = argumentDate("FROM", argv[1]);
