@@ -82,11 +82,15 @@ def ephem_term(longitude, guess):
 
 def cst(jd_ut):
     """(date, seconds from the nearest midnight, 'YYYY-MM-DD HH:MM:SS.s') in China Standard Time."""
-    local = ephem.Date(jd_ut - EPHEM_EPOCH_JD + 8 / 24)
-    y, mo, d, h, mi, s = local.tuple()
-    day_fraction = (h * 3600 + mi * 60 + s) / 86400
-    near = min(day_fraction, 1 - day_fraction) * 86400
-    return (y, mo, d), near, f"{y:04d}-{mo:02d}-{d:02d} {h:02d}:{mi:02d}:{s:04.1f}"
+    local = jd_ut + 8 / 24
+    midnight = math.floor(local + 0.5) - 0.5  # Julian days begin at noon
+    seconds = (local - midnight) * 86400
+    near = min(seconds, 86400 - seconds)
+    y, mo, d = ephem.Date(midnight + 0.5 - EPHEM_EPOCH_JD).triple()
+    tenths = min(round(seconds * 10), 863999)  # printed, never rounded into the next day
+    h, rest = divmod(tenths, 36000)
+    mi, rest = divmod(rest, 600)
+    return (y, mo, int(d)), near, f"{y:04d}-{mo:02d}-{int(d):02d} {h:02d}:{mi:02d}:{rest / 10:04.1f}"
 
 
 def main(tool, table_source):
