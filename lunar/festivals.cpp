@@ -2,6 +2,7 @@
 #include "solarterms.h"
 
 #include <array>
+#include <utility>
 
 namespace lunar {
 
