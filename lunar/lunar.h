@@ -2,6 +2,8 @@
 // the month grid shows. Pure functions over constant tables of one nine-digit
 // record per year, no astronomy: the classic table for 1912 to 2011 and its
 // extension for 2012 to 2100, which a caller reaches only by asking for it.
+// The festivals and the solar terms (solarterms.h) give the grid's
+// festival-mode label.
 #pragma once
 
 #include <array>
@@ -59,5 +61,20 @@ std::string LunarDayName(int day);
 std::string LunarMonthName(int month);  // negative: "闰" + name of -month
 // The grid's label for a lunar date: the day's name, or on day 1 the month's name.
 std::string LunarLabel(const LunarDate &d);
+
+// The traditional festival of a lunar date, UTF-8, or "" for none. nextDay is
+// the lunar date of the following Gregorian day: 除夕 is the day whose next
+// day is 正月初一, however long 腊月 is. Days of a leap month are never festivals.
+std::string FestivalName(const LunarDate &day, const LunarDate &nextDay);
+
+struct DayLabel {
+  std::string text;
+  bool special = false;  // a festival or a solar term, drawn in its own colour
+};
+// The grid's label in festival mode for the Gregorian date (year, month,
+// dayOfMonth) whose lunar date is day: its festival, else the solar term that
+// falls on it, else LunarLabel.
+DayLabel FestivalModeLabel(int year, int month, int dayOfMonth, const LunarDate &day,
+                           const LunarDate &nextDay);
 
 }  // namespace lunar

@@ -8,6 +8,7 @@ packages=(
   libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libshp-dev
+  liberfa-dev python3-ephem
   libxcb-shape0-dev libx11-xcb-dev
   xvfb xauth x11-utils xdotool imagemagick faketime
   fonts-wqy-microhei fonts-dejavu-core fonts-urw-base35
