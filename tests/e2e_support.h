@@ -177,6 +177,26 @@ public:
     return attr && attr->map_state == XCB_MAP_STATE_VIEWABLE;
   }
 
+  // The whole screen as a window, to grab parts of it that span windows.
+  TopWindow screen() {
+    const xcb_screen_t *s = xcb_setup_roots_iterator(xcb_get_setup(m_conn)).data;
+    return {m_root, s->width_in_pixels, s->height_in_pixels, 0, 0, 0};
+  }
+
+  // The window's class name (the second string of WM_CLASS), "" when it has none.
+  std::string windowClass(xcb_window_t w) {
+    auto prop = reply(xcb_get_property_reply(
+        m_conn, xcb_get_property(m_conn, 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256), nullptr));
+    if (!prop)
+      return {};
+    const std::string both(static_cast<const char *>(xcb_get_property_value(prop.get())),
+                           static_cast<size_t>(xcb_get_property_value_length(prop.get())));
+    const size_t nul = both.find('\0');
+    if (nul == std::string::npos)
+      return {};
+    return std::string(both.c_str() + nul + 1);
+  }
+
   QImage grab(const TopWindow &w) { return grab(w, 0, 0, w.width, w.height); }
   QImage grab(const TopWindow &w, int x, int y, int width, int height) {
     auto img = reply(xcb_get_image_reply(

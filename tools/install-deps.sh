@@ -10,6 +10,7 @@ packages=(
   libshp-dev
   libxcb-shape0-dev libx11-xcb-dev
   xvfb xauth x11-utils xdotool imagemagick faketime
+  dbus-x11 fcitx5 fcitx5-chinese-addons fcitx5-frontend-qt6
   fonts-wqy-microhei fonts-dejavu-core
   clang-14 libclang-rt-14-dev
 )
