@@ -228,12 +228,7 @@ public:
   // The clipboard's text as UTF-8, asked of its owner the way any X client
   // pastes ("" when nobody answers within the time).
   std::string clipboardText(std::chrono::milliseconds limit = 3000ms) {
-    if (!m_selectionWindow) {
-      m_selectionWindow = xcb_generate_id(m_conn);
-      const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_conn)).data;
-      xcb_create_window(m_conn, XCB_COPY_FROM_PARENT, m_selectionWindow, m_root, 0, 0, 1, 1, 0,
-                        XCB_WINDOW_CLASS_INPUT_ONLY, screen->root_visual, 0, nullptr);
-    }
+    createSelectionWindow();
     const xcb_atom_t clipboard = atom("CLIPBOARD"), utf8 = atom("UTF8_STRING"),
                      target = atom("CALIXO_E2E_PASTE");
     xcb_convert_selection(m_conn, m_selectionWindow, clipboard, utf8, target, XCB_CURRENT_TIME);
@@ -262,7 +257,24 @@ public:
     return {};
   }
 
+  // Takes the clipboard away from whoever holds it, so that what is read
+  // next was copied after this (nobody answers for this connection: reading
+  // the clipboard now gives "").
+  void takeClipboard() {
+    createSelectionWindow();
+    xcb_set_selection_owner(m_conn, m_selectionWindow, atom("CLIPBOARD"), XCB_CURRENT_TIME);
+    xcb_flush(m_conn);
+  }
+
 private:
+  void createSelectionWindow() {
+    if (m_selectionWindow)
+      return;
+    m_selectionWindow = xcb_generate_id(m_conn);
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_conn)).data;
+    xcb_create_window(m_conn, XCB_COPY_FROM_PARENT, m_selectionWindow, m_root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, screen->root_visual, 0, nullptr);
+  }
   xcb_atom_t atom(const char *name) {
     auto r = reply(xcb_intern_atom_reply(
         m_conn, xcb_intern_atom(m_conn, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr));

@@ -190,8 +190,9 @@ protected:
   }
 
   // The focused editor's whole text, by select all and copy (at least one
-  // character is expected).
+  // character is expected; nothing copied before counts).
   std::string copiedText() {
+    m_x.takeClipboard();
     std::string got;
     const auto end = std::chrono::steady_clock::now() + 5s;
     do {
