@@ -1,5 +1,6 @@
 #include "notewindow.h"
 
+#include "preeditguard.h"
 #include "ui.h"
 
 #include <QApplication>
@@ -74,6 +75,7 @@ void THovrelNote::createControls() {
   m_text->setFrameShape(QFrame::NoFrame);
   m_text->setStyleSheet(QStringLiteral("QPlainTextEdit { background: transparent; color: #3a3000; }"));
   m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  calixo::dropPreeditOnFocusLoss(m_text);
   m_acceptedGbk = m_memo->Text ? m_memo->Text : "";
   m_acceptedText = calixo::fromGbk(m_acceptedGbk);
   m_text->setPlainText(m_acceptedText);

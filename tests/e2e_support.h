@@ -177,6 +177,26 @@ public:
     return attr && attr->map_state == XCB_MAP_STATE_VIEWABLE;
   }
 
+  // The whole screen as a window, to grab parts of it that span windows.
+  TopWindow screen() {
+    const xcb_screen_t *s = xcb_setup_roots_iterator(xcb_get_setup(m_conn)).data;
+    return {m_root, s->width_in_pixels, s->height_in_pixels, 0, 0, 0};
+  }
+
+  // The window's class name (the second string of WM_CLASS), "" when it has none.
+  std::string windowClass(xcb_window_t w) {
+    auto prop = reply(xcb_get_property_reply(
+        m_conn, xcb_get_property(m_conn, 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256), nullptr));
+    if (!prop)
+      return {};
+    const std::string both(static_cast<const char *>(xcb_get_property_value(prop.get())),
+                           static_cast<size_t>(xcb_get_property_value_length(prop.get())));
+    const size_t nul = both.find('\0');
+    if (nul == std::string::npos)
+      return {};
+    return std::string(both.c_str() + nul + 1);
+  }
+
   QImage grab(const TopWindow &w) { return grab(w, 0, 0, w.width, w.height); }
   QImage grab(const TopWindow &w, int x, int y, int width, int height) {
     auto img = reply(xcb_get_image_reply(
@@ -227,12 +247,7 @@ public:
   // The clipboard's text as UTF-8, asked of its owner the way any X client
   // pastes ("" when nobody answers within the time).
   std::string clipboardText(std::chrono::milliseconds limit = 3000ms) {
-    if (!m_selectionWindow) {
-      m_selectionWindow = xcb_generate_id(m_conn);
-      const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_conn)).data;
-      xcb_create_window(m_conn, XCB_COPY_FROM_PARENT, m_selectionWindow, m_root, 0, 0, 1, 1, 0,
-                        XCB_WINDOW_CLASS_INPUT_ONLY, screen->root_visual, 0, nullptr);
-    }
+    createSelectionWindow();
     const xcb_atom_t clipboard = atom("CLIPBOARD"), utf8 = atom("UTF8_STRING"),
                      target = atom("CALIXO_E2E_PASTE");
     xcb_convert_selection(m_conn, m_selectionWindow, clipboard, utf8, target, XCB_CURRENT_TIME);
@@ -261,7 +276,24 @@ public:
     return {};
   }
 
+  // Takes the clipboard away from whoever holds it, so that what is read
+  // next was copied after this (nobody answers for this connection: reading
+  // the clipboard now gives "").
+  void takeClipboard() {
+    createSelectionWindow();
+    xcb_set_selection_owner(m_conn, m_selectionWindow, atom("CLIPBOARD"), XCB_CURRENT_TIME);
+    xcb_flush(m_conn);
+  }
+
 private:
+  void createSelectionWindow() {
+    if (m_selectionWindow)
+      return;
+    m_selectionWindow = xcb_generate_id(m_conn);
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_conn)).data;
+    xcb_create_window(m_conn, XCB_COPY_FROM_PARENT, m_selectionWindow, m_root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, screen->root_visual, 0, nullptr);
+  }
   xcb_atom_t atom(const char *name) {
     auto r = reply(xcb_intern_atom_reply(
         m_conn, xcb_intern_atom(m_conn, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr));

@@ -8,9 +8,10 @@ packages=(
   libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libshp-dev
-  liberfa-dev python3-ephem
+  liberfa-dev
   libxcb-shape0-dev libx11-xcb-dev
   xvfb xauth x11-utils xdotool imagemagick faketime
+  dbus-x11 fcitx5 fcitx5-chinese-addons fcitx5-frontend-qt6
   fonts-wqy-microhei fonts-dejavu-core fonts-urw-base35
   python3 python3-icu python3-lunardate python3-ephem python3-gi gir1.2-lunardate-3.0
   clang-14 libclang-rt-14-dev

@@ -20,11 +20,14 @@ for f in bin/calixo lib/calixo/calixo lib/calixo/libcontoura.so lib/calixo/libho
   [ -e "$prefix/$f" ] || fail "$f was not installed"
 done
 [ -x "$prefix/bin/calixo" ] || fail "the launcher is not executable"
-if ldd "$prefix/lib/calixo/calixo" | grep -q "not found"; then
-  ldd "$prefix/lib/calixo/calixo" >&2
+# ldd's output is read whole: grep -q stops at the first match, and under
+# pipefail the writer it leaves behind would fail the pipeline.
+libs=$(ldd "$prefix/lib/calixo/calixo")
+if grep -q "not found" <<<"$libs"; then
+  echo "$libs" >&2
   fail "the installed program does not find its libraries"
 fi
-ldd "$prefix/lib/calixo/calixo" | grep -q "$prefix/lib/calixo/libcontoura.so" ||
+grep -q "$prefix/lib/calixo/libcontoura.so" <<<"$libs" ||
   fail "the program does not take libcontoura.so from its own folder"
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$prefix/share/applications/calixo.desktop"

@@ -1,5 +1,7 @@
 #include "timegrid.h"
 
+#include "preeditguard.h"
+
 #include <QAbstractTableModel>
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -85,6 +87,7 @@ public:
     edit->setObjectName(QStringLiteral("InplaceEdit"));
     edit->setFrame(false);
     edit->setValidator(new TTextValidator(m_grid, edit));
+    calixo::dropPreeditOnFocusLoss(edit);
     const int col = index.column(), row = index.row() + 1;
     TTimeGrid *grid = m_grid;
     connect(edit, &QLineEdit::textEdited, grid, [grid, col, row](const QString &text) {
@@ -152,6 +155,9 @@ TTimeGrid::TTimeGrid(int cols, int rows, int rowHeight, QWidget *parent)
   setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                   QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
   setItemDelegate(new TTimeGridDelegate(this));
+  // A row's first composition goes to the grid, which opens the editor and
+  // hands the composition on to it.
+  calixo::dropPreeditOnFocusLoss(this);
   setTabKeyNavigation(false);
 }
 
