@@ -27,7 +27,7 @@ void TAlarmClock::ArmNextAlarm(int year, int month, int day) {
   m_form->LoadDayEntries(year, month, day, entries);
   NextAlarm.Armed = 0;
   const calixo::LocalDateTime now = calixo::clock().now();
-  if (const STIMELISTDATAPtr e = FirstAlarmAfter(entries, timeOfDayNumber(now.hour, now.minute))) {
+  if (const STIMELISTDATAPtr e = EarliestAlarmAfter(entries, timeOfDayNumber(now.hour, now.minute))) {
     NextAlarm = *e;
     NextAlarm.Armed = 1;
   }

@@ -90,17 +90,27 @@ TEST_F(TimeListTest, AlarmOfTheCurrentMinuteWaitsNextMinuteFiresOnceAndIsCleared
   EXPECT_FALSE(form->AlarmClock->NextAlarm.Armed);
 }
 
-TEST_F(TimeListTest, CancelledEntriesAreNeverAwaitedAndRecordOrderWins) {
+TEST_F(TimeListTest, CancelledEntriesAreNeverAwaitedAndTheEarliestWins) {
   create();
   store(9, 0, 0, "cancelled");
   EXPECT_FALSE(form->AlarmClock->NextAlarm.Armed);
   store(11, 0, 1, "late");
+  store(10, 0, 1, "ten");
+  store(10, 0, 1, "ten again");
   store(8, 0, 1, "early");
-  EXPECT_EQ(form->AlarmClock->NextAlarm.Text, "late");
+  // Stored after 11:00, the 8:00 and 10:00 entries are awaited first: none
+  // of the three is lost. Of the two at 10:00 the first stored fires.
+  EXPECT_EQ(form->AlarmClock->NextAlarm.Text, "early");
   tickAt(8, 0, 0);
-  EXPECT_TRUE(messages.empty());
+  tickAt(9, 0, 0);
+  tickAt(10, 0, 0);
   tickAt(11, 0, 0);
-  EXPECT_EQ(messages, std::vector<QString>{QStringLiteral("late")});
+  EXPECT_EQ(messages, (std::vector<QString>{QStringLiteral("early"), QStringLiteral("ten"),
+                                            QStringLiteral("late")}));
+  const TTimeList l = today();
+  ASSERT_EQ(l.size(), 5u);
+  EXPECT_EQ(l[3]->Text, "ten again");
+  EXPECT_EQ(l[3]->SetFlag, 1) << "its minute passed while the other 10:00 entry fired";
 }
 
 TEST_F(TimeListTest, RunEntryStartsTheProgramWithItsPathAsArgument) {
