@@ -11,6 +11,51 @@ namespace {
 
 using namespace e2e;
 
+struct SetEntry {
+  int year, month, day, hour, minute;
+  const char *text;
+};
+
+// A time table in the current folder holding set alarms, in this order.
+bool writeTimeList(const std::vector<SetEntry> &entries) {
+  dbf::TDbfDataSet t("Setup");
+  static const dbf::FieldDef fields[] = {{"DATE", 'N', 10, 2}, {"TIME", 'N', 22, 20},
+                                         {"SET", 'N', 1, 0},   {"AUTODEL", 'N', 1, 0},
+                                         {"RUN", 'N', 1, 0},   {"DO", 'C', 249, 0}};
+  if (!t.CreateTable("TIMELIST", 'F', [](int i, dbf::FieldDef &def) {
+        def = i >= 1 && i <= 6 ? fields[i - 1] : dbf::FieldDef{};
+        return true;
+      }))
+    return false;
+  t.SetTableName("TIMELIST");
+  t.Open();
+  for (const SetEntry &e : entries) {
+    t.Insert();
+    t.FloatPut("DATE", static_cast<double>(calixo::dayNumber(e.year, e.month, e.day)));
+    t.FloatPut("TIME", (e.hour * 60 + e.minute) / 1440.0);
+    t.IntegerPut("SET", 1);
+    t.StringPut("DO", e.text);
+    t.Post();
+  }
+  t.Close();
+  return true;
+}
+
+// One numeric field of every record of a table in the current folder.
+std::vector<int> fieldOfEveryRecord(const char *table, const char *field) {
+  std::vector<int> values;
+  dbf::TDbfDataSet t("Check");
+  t.SetTableName(table);
+  t.Open();
+  for (int i = 1; i <= t.RecordCount(); ++i) {
+    t.GotoPosition(i);
+    values.push_back(t.IntegerGet(field));
+  }
+  t.Close();
+  return values;
+}
+
+
 TEST_F(EndToEnd, StartsInAnEmptyFolderShowsOneShapedWindowAndEndsWithZero) {
   copyRuntimeData(dir());
   X x;
@@ -60,25 +105,7 @@ TEST_F(EndToEnd, StartsInAnEmptyFolderShowsOneShapedWindowAndEndsWithZero) {
 // calixo-alarm.png) and has already stored SET 0 for it when the box appears.
 TEST_F(EndToEnd, AlarmBoxAppearsAtSevenAndTheEntryIsUnset) {
   copyRuntimeData(dir());
-  {
-    dbf::TDbfDataSet t("Setup");
-    static const dbf::FieldDef fields[] = {{"DATE", 'N', 10, 2}, {"TIME", 'N', 22, 20},
-                                           {"SET", 'N', 1, 0},   {"AUTODEL", 'N', 1, 0},
-                                           {"RUN", 'N', 1, 0},   {"DO", 'C', 249, 0}};
-    ASSERT_TRUE(t.CreateTable("TIMELIST", 'F', [](int i, dbf::FieldDef &def) {
-      def = i >= 1 && i <= 6 ? fields[i - 1] : dbf::FieldDef{};
-      return true;
-    }));
-    t.SetTableName("TIMELIST");
-    t.Open();
-    t.Insert();
-    t.FloatPut("DATE", static_cast<double>(calixo::dayNumber(2026, 12, 8)));
-    t.FloatPut("TIME", 420.0 / 1440.0);
-    t.IntegerPut("SET", 1);
-    t.StringPut("DO", "wake up");
-    t.Post();
-    t.Close();
-  }
+  ASSERT_TRUE(writeTimeList({{2026, 12, 8, 7, 0, "wake up"}}));
   X x;
   ASSERT_TRUE(x.ok()) << "no X display";
   Program calixo(dir(), "2026-12-08 06:59:50");
@@ -202,5 +229,26 @@ TEST_F(EndToEnd, GreenButtonOpensTheMemoListWhoseAddPinsANote) {
   EXPECT_EQ(x.viewableTopWindows().size(), 2u) << "the list did not hide; the note stays";
 }
 
-}  // namespace
+// The program runs overnight: started under faketime at 23:59:50, it fires
+// the next day's 0:00 alarm at midnight, and the entry is no longer set.
+TEST_F(EndToEnd, AnAlarmOfTheNextDayFiresAtMidnight) {
+  copyRuntimeData(dir());
+  ASSERT_TRUE(writeTimeList({{2026, 12, 9, 0, 0, "new day"}, {2026, 12, 9, 0, 2, "later"}}));
+  X x;
+  ASSERT_TRUE(x.ok()) << "no X display";
+  Program calixo(dir(), "2026-12-08 23:59:50");
+  std::vector<TopWindow> windows = waitForWindows(x, 1, 8s);
+  ASSERT_EQ(windows.size(), 1u);
+  EXPECT_EQ(fieldOfEveryRecord("TIMELIST", "SET"), (std::vector<int>{1, 1}));
 
+  const auto end = std::chrono::steady_clock::now() + 40s;
+  while (std::chrono::steady_clock::now() < end && calixo.running() && windows.size() < 2) {
+    std::this_thread::sleep_for(200ms);
+    windows = x.viewableTopWindows();
+  }
+  ASSERT_EQ(windows.size(), 2u) << "no alarm box appeared at midnight";
+  EXPECT_EQ(fieldOfEveryRecord("TIMELIST", "SET"), (std::vector<int>{0, 1}))
+      << "the 0:00 entry fired; the 0:02 one waits";
+}
+
+}  // namespace
