@@ -55,6 +55,15 @@ std::vector<int> fieldOfEveryRecord(const char *table, const char *field) {
   return values;
 }
 
+// The sticky notes on the screen, left to right.
+std::vector<TopWindow> notesOnScreen(X &x) {
+  std::vector<TopWindow> notes;
+  for (const TopWindow &w : x.viewableTopWindows())
+    if (w.width == 200 && w.height == 160)
+      notes.push_back(w);
+  std::sort(notes.begin(), notes.end(), [](const TopWindow &a, const TopWindow &b) { return a.x < b.x; });
+  return notes;
+}
 
 TEST_F(EndToEnd, StartsInAnEmptyFolderShowsOneShapedWindowAndEndsWithZero) {
   copyRuntimeData(dir());
@@ -227,6 +236,82 @@ TEST_F(EndToEnd, GreenButtonOpensTheMemoListWhoseAddPinsANote) {
   clickAt(main.x + 528 + 12, main.y + 131 + 12);  // and hides it again
   std::this_thread::sleep_for(500ms);
   EXPECT_EQ(x.viewableTopWindows().size(), 2u) << "the list did not hide; the note stays";
+}
+
+// Pinned notes come back after the program ended by its close button or by
+// the window manager's close: two notes pinned, one closed with its own
+// button and the other moved; after the close button exactly the other is
+// back, where it was left, and after the window manager's close too.
+TEST_F(EndToEnd, PinnedNotesComeBackAfterTheCloseButtonAndTheWindowManagersClose) {
+  copyRuntimeData(dir());
+  X x;
+  ASSERT_TRUE(x.ok()) << "no X display";
+  TopWindow moved;
+  {
+    Program calixo(dir());
+    const std::vector<TopWindow> windows = waitForWindows(x, 1, 20s);
+    ASSERT_EQ(windows.size(), 1u);
+    std::this_thread::sleep_for(700ms);
+    const TopWindow main = windows[0];
+    clickAt(main.x + 528 + 12, main.y + 131 + 12);  // ImageGreen
+    const TopWindow list = waitForOtherWindow(x, main, 5s);
+    ASSERT_NE(list.id, 0u);
+    std::this_thread::sleep_for(300ms);
+    clickAt(list.x + 41 + 10, list.y + 225 + 10);  // ImageADD, twice
+    std::this_thread::sleep_for(700ms);
+    clickAt(list.x + 41 + 10, list.y + 225 + 10);
+    std::this_thread::sleep_for(700ms);
+    std::vector<TopWindow> notes = notesOnScreen(x);
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(fieldOfEveryRecord("TextList", "SHOW"), (std::vector<int>{1, 1}));
+
+    // The first note (the left one) closes with its own button, top right.
+    clickAt(notes[0].x + 187, notes[0].y + 11);
+    ASSERT_TRUE(waitForViewable(x, notes[0].id, false, 5s)) << "the note did not close";
+    EXPECT_EQ(fieldOfEveryRecord("TextList", "SHOW"), (std::vector<int>{0, 1}));
+
+    // The second is dragged by its top strip 120 pixels right and 90 down.
+    const int fromX = notes[1].x + 60, fromY = notes[1].y + 10;
+    xdo("mousemove " + std::to_string(fromX) + " " + std::to_string(fromY) + " mousedown 1");
+    for (int i = 1; i <= 6; ++i)
+      xdo("mousemove " + std::to_string(fromX + 20 * i) + " " + std::to_string(fromY + 15 * i));
+    xdo("mouseup 1");
+    std::this_thread::sleep_for(700ms);
+    notes = notesOnScreen(x);
+    ASSERT_EQ(notes.size(), 1u);
+    moved = notes[0];
+    EXPECT_NE(moved.y, 0);
+
+    clickAt(main.x + 529 + 12, main.y + 237 + 12);  // ImageClose
+    ASSERT_EQ(calixo.waitForExit(10s), 0);
+  }
+  EXPECT_EQ(fieldOfEveryRecord("TextList", "SHOW"), (std::vector<int>{0, 1}))
+      << "the note the user did not close stays pinned";
+
+  for (const char *ending : {"close button", "window manager's close"}) {
+    SCOPED_TRACE(ending);
+    Program calixo(dir());
+    const std::vector<TopWindow> windows = waitForWindows(x, 2, 20s);
+    std::this_thread::sleep_for(700ms);
+    const std::vector<TopWindow> notes = notesOnScreen(x);
+    ASSERT_EQ(x.viewableTopWindows().size(), 2u) << "the main window and one note";
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].x, moved.x);
+    EXPECT_EQ(notes[0].y, moved.y);
+    if (std::string(ending) == "close button") {
+      TopWindow main;
+      for (const TopWindow &w : x.viewableTopWindows())
+        if (w.width == 586)
+          main = w;
+      clickAt(main.x + 529 + 12, main.y + 237 + 12);
+    } else {
+      for (const TopWindow &w : x.viewableTopWindows())
+        if (w.width == 586)
+          x.sendDeleteWindow(w.id);
+    }
+    ASSERT_EQ(calixo.waitForExit(10s), 0);
+    EXPECT_EQ(fieldOfEveryRecord("TextList", "SHOW"), (std::vector<int>{0, 1}));
+  }
 }
 
 // The program runs overnight: started under faketime at 23:59:50, it fires
