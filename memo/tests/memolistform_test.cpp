@@ -180,13 +180,12 @@ TEST_F(MemoListFormTest, CloseIsRefusedUntilTheMainWindowAllowsIt) {
 }
 
 // However the program ends, it ends by asking the application to quit,
-// which closes every window, the notes first among them when the session
-// ends: the notes the user left pinned keep SHOW 1. A quit that a window
-// refuses leaves the program running, and a note the user closes after that
-// is closed for good.
+// which closes every window it can, the notes among them (first of all when
+// the session ends): the notes the user left pinned keep SHOW 1. A quit that
+// a window refuses leaves the program running, and a note the user closes
+// after that is closed for good.
 TEST_F(MemoListFormTest, NotesClosedByTheProgramEndingStayPinnedForTheNextStart) {
-  // A window that refuses to close, ahead of the notes in the application's
-  // window list: the first quit stops at it before any note closes.
+  // A window that refuses to close: the application gives up the quit.
   struct Refuse : QObject {
     bool eventFilter(QObject *, QEvent *e) override {
       if (e->type() != QEvent::Close)
@@ -211,8 +210,14 @@ TEST_F(MemoListFormTest, NotesClosedByTheProgramEndingStayPinnedForTheNextStart)
   QTimer::singleShot(0, qApp, &QCoreApplication::quit);
   QTimer::singleShot(300, qApp, [] { QCoreApplication::exit(7); });
   ASSERT_EQ(QCoreApplication::exec(), 7) << "the refused quit went through";
-  ASSERT_EQ(visibleNotes().size(), 2);
-  QTest::mouseClick(child<QToolButton>(f.Table().Memo(2)->NoteWnd, "noteClose"), Qt::LeftButton);
+  // Which notes the application closed before it met the refusal depends on
+  // the order it tries its windows in; the user closed none of them.
+  EXPECT_EQ(file().value(1, "SHOW"), "1");
+  EXPECT_EQ(file().value(2, "SHOW"), "1");
+  releaseOverRow(3);  // the third note again, unless it is still there
+  const SMEMOLISTDATA *third = f.Table().Memo(2);
+  ASSERT_EQ(third->Show, 1);
+  QTest::mouseClick(child<QToolButton>(third->NoteWnd, "noteClose"), Qt::LeftButton);
   EXPECT_EQ(file().value(2, "SHOW"), "0") << "closed by the user while the program went on";
 
   // The quit that ends the program.
