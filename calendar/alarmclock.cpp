@@ -16,18 +16,25 @@ TAlarmClock::TAlarmClock(TMainForm *form) : QObject(form), m_form(form) {
   TimerClock->setInterval(1000);
   connect(TimerClock, &QTimer::timeout, this, &TAlarmClock::OnTimerClockTimer);
   form->setAlarmClock([this](int y, int m, int d) { ArmNextAlarm(y, m, d); });
+  const calixo::LocalDateTime today = calixo::clock().now();
+  m_armedDay = calixo::dayNumber(today.year, today.month, today.day);
   TimerClock->start();
 }
 
 void TAlarmClock::ArmNextAlarm(int year, int month, int day) {
+  const calixo::LocalDateTime now = calixo::clock().now();
+  arm(year, month, day, timeOfDayNumber(now.hour, now.minute));
+}
+
+void TAlarmClock::arm(int year, int month, int day, int after) {
   if (!m_form)
     return;
   TimerClock->stop();
   TTimeList entries;
   m_form->LoadDayEntries(year, month, day, entries);
   NextAlarm.Armed = 0;
-  const calixo::LocalDateTime now = calixo::clock().now();
-  if (const STIMELISTDATAPtr e = FirstAlarmAfter(entries, timeOfDayNumber(now.hour, now.minute))) {
+  m_armedDay = calixo::dayNumber(year, month, day);
+  if (const STIMELISTDATAPtr e = EarliestAlarmAfter(entries, after)) {
     NextAlarm = *e;
     NextAlarm.Armed = 1;
   }
@@ -36,6 +43,12 @@ void TAlarmClock::ArmNextAlarm(int year, int month, int day) {
 
 void TAlarmClock::OnTimerClockTimer() {
   const calixo::LocalDateTime now = calixo::clock().now();
+  if (m_form && calixo::dayNumber(now.year, now.month, now.day) != m_armedDay) {
+    // A new date: what was armed belongs to another day and never fires
+    // late. The new date's entries are awaited from this very minute on, so
+    // that one at 0:00 fires at the first tick after midnight.
+    arm(now.year, now.month, now.day, timeOfDayNumber(now.hour, now.minute) - 1);
+  }
   if (!NextAlarm.Armed || NextAlarm.Hour != now.hour || NextAlarm.Minute != now.minute || !m_form)
     return;
   // Disarmed before anything else: a message box runs a nested event loop in

@@ -1,13 +1,18 @@
 // The main window's alarm clock: it waits for one entry of the time table,
 // NextAlarm, and fires it when its hour and minute come round. Every tick
 // only compares times; the table is read when an entry is chosen and written
-// when one fires. "Now" comes from calixo::clock().
+// when one fires. "Now" comes from calixo::clock(). When the date changes
+// (midnight, or a clock set to another day) the entry chosen for the old
+// date is dropped and the new date's entries are awaited, from the minute
+// the change is seen on.
 #pragma once
 
 #include "timetable.h"
 
 #include <QObject>
 #include <QPointer>
+
+#include <cstdint>
 
 class QTimer;
 class TMainForm;
@@ -27,7 +32,11 @@ public:
   QTimer *TimerClock = nullptr;
 
 private:
+  // Chooses NextAlarm among that date's entries later than the time of day
+  // `after` (hour * 100 + minute).
+  void arm(int year, int month, int day, int after);
   void fire(const STIMELISTDATA &entry);
 
   QPointer<TMainForm> m_form;
+  int64_t m_armedDay = 0;  // the date NextAlarm was chosen for, as a day number
 };

@@ -1,5 +1,6 @@
 #include "notewindow.h"
 
+#include "notetext.h"
 #include "preeditguard.h"
 #include "ui.h"
 
@@ -79,7 +80,8 @@ void THovrelNote::createControls() {
   m_acceptedGbk = m_memo->Text ? m_memo->Text : "";
   m_acceptedText = calixo::fromGbk(m_acceptedGbk);
   m_text->setPlainText(m_acceptedText);
-  m_acceptedCursor = static_cast<int>(m_acceptedText.size());
+  // Typing into a note that opens adds to its text.
+  m_text->moveCursor(QTextCursor::End);
 
   auto *top = new QHBoxLayout;
   top->setContentsMargins(6, 2, 2, 0);
@@ -133,23 +135,33 @@ void THovrelNote::paintEvent(QPaintEvent *) {
 void THovrelNote::onTextChanged() {
   if (m_restoring || !memo())
     return;
-  const QString now = m_text->toPlainText();
-  std::string gbk;
-  if (!calixo::toGbk(now, gbk)) {
-    // The memo table holds GBK only: a character without a GBK form is
-    // refused here, where the user sees it, instead of being stored as "?".
+  // Typing, a paste, a drop and an input method's committed text all land
+  // here; text an input method is still composing is not part of the
+  // document and never reaches the table.
+  const hovrel::SNoteTextFit fit = hovrel::fitNoteEdit(m_acceptedText, m_text->toPlainText());
+  if (fit.changed()) {
     m_restoring = true;
-    m_text->setPlainText(m_acceptedText);
-    QTextCursor c = m_text->textCursor();
-    c.setPosition(std::min<int>(m_acceptedCursor, static_cast<int>(m_acceptedText.size())));
+    QTextCursor c(m_text->document());
+    c.setPosition(fit.at);
+    c.setPosition(fit.at + fit.inserted, QTextCursor::KeepAnchor);
+    c.insertText(fit.kept);
     m_text->setTextCursor(c);
+    // Undo would bring back what the table cannot keep (typing merges into
+    // one undo step with the keystrokes before it, so the trimmed edit is no
+    // step of its own): the history starts again here.
+    m_text->document()->clearUndoRedoStacks();
     m_restoring = false;
-    QApplication::beep();
-    return;
+    // Told once the editor has finished with the edit: a message box inside
+    // its own change notification would re-enter it.
+    const QString message = fit.refused ? QStringLiteral("该字符无法保存")
+                                        : QStringLiteral("便笺最多保存249个字节，多出的文字没有加入");
+    QTimer::singleShot(0, this, [this, message] { calixo::showMessage(message, this); });
   }
-  m_acceptedText = now;
-  m_acceptedCursor = m_text->textCursor().position();
-  if (gbk == m_acceptedGbk)
+  m_acceptedText = m_text->toPlainText();
+  std::string gbk;
+  // Only a stored text that was not GBK to begin with fails here; the table
+  // keeps it as it is.
+  if (!calixo::toGbk(m_acceptedText, gbk) || gbk == m_acceptedGbk)
     return;
   m_acceptedGbk = gbk;
   // The pointer is valid only while the owner handles the message; the owner

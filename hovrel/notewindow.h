@@ -50,9 +50,8 @@ private:
   QToolButton *m_lock = nullptr;
   QToolButton *m_close = nullptr;
   QPlainTextEdit *m_text = nullptr;
-  QString m_acceptedText;  // the last text that GBK could encode
+  QString m_acceptedText;  // the last text kept: GBK, at most 249 bytes
   std::string m_acceptedGbk;
-  int m_acceptedCursor = 0;
   bool m_locked = false;
   bool m_restoring = false;
   bool m_dragging = false;

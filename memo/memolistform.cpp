@@ -13,6 +13,9 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTimer>
+
+#include <functional>
 
 
 namespace {
@@ -43,6 +46,23 @@ public:
     p->drawText(option.rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
     p->restore();
   }
+};
+
+// Every way the program ends (its close button, the window manager's close
+// of the main window, the end of the desktop session) asks the application
+// to quit, and the application then closes every window, the notes among
+// them: the memo table must know before the first note goes.
+class TQuitWatcher : public QObject {
+public:
+  TQuitWatcher(std::function<void()> onQuit, QObject *parent) : QObject(parent), m_onQuit(std::move(onQuit)) {}
+  bool eventFilter(QObject *watched, QEvent *e) override {
+    if (watched == QCoreApplication::instance() && e->type() == QEvent::Quit)
+      m_onQuit();
+    return false;
+  }
+
+private:
+  std::function<void()> m_onQuit;
 };
 
 }  // namespace
@@ -97,6 +117,15 @@ TMemoListForm::TMemoListForm(const TCalixoini &settings, QWidget *parent)
   move(kFirstShownAt);
   createControls();
   FormCreate(settings);
+  qApp->installEventFilter(new TQuitWatcher(
+      [this] {
+        m_table.SetEnding(true);
+        // A quit that a window refused leaves the program running: the notes
+        // the user closes from then on are closed by the user again. After a
+        // quit that went through, the event loop never gets here.
+        QTimer::singleShot(0, this, [this] { m_table.SetEnding(false); });
+      },
+      this));
 }
 
 TMemoListForm::~TMemoListForm() {

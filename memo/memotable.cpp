@@ -284,12 +284,13 @@ void TMemoTable::CloseAll() {
   // The notes closed here are closed by the program ending, not by the
   // user: their reports must not clear SHOW, or no note would come back at
   // the next start.
-  m_shuttingDown = true;
+  const bool wasEnding = m_ending;
+  m_ending = true;
   for (auto &e : m_memos)
     if (e->rec.Show == 1 && m_closeNote)
       m_closeNote(&e->rec);
   m_memos.clear();
-  m_shuttingDown = false;
+  m_ending = wasEnding;
 }
 
 int TMemoTable::HandleMessage(unsigned message, SMEMOLISTDATA *memo, intptr_t lParam) {
@@ -308,7 +309,7 @@ int TMemoTable::HandleMessage(unsigned message, SMEMOLISTDATA *memo, intptr_t lP
   case WM_MEMO_REDRAW:
     return e->rec.Index + 1 <= kListedRows ? e->rec.Index + 1 : 0;
   case WM_MEMO_SHOW:
-    if (!m_shuttingDown)
+    if (!m_ending)
       SaveField(*e, "SHOW");
     break;
   default:  // WM_MEMO_SPARE and anything else: nothing

@@ -63,6 +63,10 @@ public:
   bool Delete(int row);
   // Closes every shown note and frees every memo (the list window's close).
   void CloseAll();
+  // While the program is ending, notes are closed by the program and not by
+  // the user: their reports leave SHOW as it is, so they come back at the
+  // next start. False again when the program goes on after all.
+  void SetEnding(bool ending) { m_ending = ending; }
 
   // What a note reported; returns the row to repaint for WM_MEMO_REDRAW
   // (Index + 1), else 0. Unknown records and messages are ignored.
@@ -88,5 +92,5 @@ private:
   dbf::TDbfDataSet m_dataSet;
   dbf::TDbfNavigator m_navigator;
   std::vector<std::unique_ptr<Entry>> m_memos;  // MemoList, in creation order
-  bool m_shuttingDown = false;
+  bool m_ending = false;
 };

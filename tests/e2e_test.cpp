@@ -11,6 +11,60 @@ namespace {
 
 using namespace e2e;
 
+struct SetEntry {
+  int year, month, day, hour, minute;
+  const char *text;
+};
+
+// A time table in the current folder holding set alarms, in this order.
+bool writeTimeList(const std::vector<SetEntry> &entries) {
+  dbf::TDbfDataSet t("Setup");
+  static const dbf::FieldDef fields[] = {{"DATE", 'N', 10, 2}, {"TIME", 'N', 22, 20},
+                                         {"SET", 'N', 1, 0},   {"AUTODEL", 'N', 1, 0},
+                                         {"RUN", 'N', 1, 0},   {"DO", 'C', 249, 0}};
+  if (!t.CreateTable("TIMELIST", 'F', [](int i, dbf::FieldDef &def) {
+        def = i >= 1 && i <= 6 ? fields[i - 1] : dbf::FieldDef{};
+        return true;
+      }))
+    return false;
+  t.SetTableName("TIMELIST");
+  t.Open();
+  for (const SetEntry &e : entries) {
+    t.Insert();
+    t.FloatPut("DATE", static_cast<double>(calixo::dayNumber(e.year, e.month, e.day)));
+    t.FloatPut("TIME", (e.hour * 60 + e.minute) / 1440.0);
+    t.IntegerPut("SET", 1);
+    t.StringPut("DO", e.text);
+    t.Post();
+  }
+  t.Close();
+  return true;
+}
+
+// One numeric field of every record of a table in the current folder.
+std::vector<int> fieldOfEveryRecord(const char *table, const char *field) {
+  std::vector<int> values;
+  dbf::TDbfDataSet t("Check");
+  t.SetTableName(table);
+  t.Open();
+  for (int i = 1; i <= t.RecordCount(); ++i) {
+    t.GotoPosition(i);
+    values.push_back(t.IntegerGet(field));
+  }
+  t.Close();
+  return values;
+}
+
+// The sticky notes on the screen, left to right.
+std::vector<TopWindow> notesOnScreen(X &x) {
+  std::vector<TopWindow> notes;
+  for (const TopWindow &w : x.viewableTopWindows())
+    if (w.width == 200 && w.height == 160)
+      notes.push_back(w);
+  std::sort(notes.begin(), notes.end(), [](const TopWindow &a, const TopWindow &b) { return a.x < b.x; });
+  return notes;
+}
+
 TEST_F(EndToEnd, StartsInAnEmptyFolderShowsOneShapedWindowAndEndsWithZero) {
   copyRuntimeData(dir());
   X x;
@@ -107,25 +161,7 @@ TEST_F(EndToEnd, FirstRunSettingsShowTodaysLunarDates) {
 // calixo-alarm.png) and has already stored SET 0 for it when the box appears.
 TEST_F(EndToEnd, AlarmBoxAppearsAtSevenAndTheEntryIsUnset) {
   copyRuntimeData(dir());
-  {
-    dbf::TDbfDataSet t("Setup");
-    static const dbf::FieldDef fields[] = {{"DATE", 'N', 10, 2}, {"TIME", 'N', 22, 20},
-                                           {"SET", 'N', 1, 0},   {"AUTODEL", 'N', 1, 0},
-                                           {"RUN", 'N', 1, 0},   {"DO", 'C', 249, 0}};
-    ASSERT_TRUE(t.CreateTable("TIMELIST", 'F', [](int i, dbf::FieldDef &def) {
-      def = i >= 1 && i <= 6 ? fields[i - 1] : dbf::FieldDef{};
-      return true;
-    }));
-    t.SetTableName("TIMELIST");
-    t.Open();
-    t.Insert();
-    t.FloatPut("DATE", static_cast<double>(calixo::dayNumber(2026, 12, 8)));
-    t.FloatPut("TIME", 420.0 / 1440.0);
-    t.IntegerPut("SET", 1);
-    t.StringPut("DO", "wake up");
-    t.Post();
-    t.Close();
-  }
+  ASSERT_TRUE(writeTimeList({{2026, 12, 8, 7, 0, "wake up"}}));
   X x;
   ASSERT_TRUE(x.ok()) << "no X display";
   Program calixo(dir(), "2026-12-08 06:59:50");
@@ -249,5 +285,102 @@ TEST_F(EndToEnd, GreenButtonOpensTheMemoListWhoseAddPinsANote) {
   EXPECT_EQ(x.viewableTopWindows().size(), 2u) << "the list did not hide; the note stays";
 }
 
-}  // namespace
+// Pinned notes come back after the program ended by its close button or by
+// the window manager's close: two notes pinned, one closed with its own
+// button and the other moved; after the close button exactly the other is
+// back, where it was left, and after the window manager's close too.
+TEST_F(EndToEnd, PinnedNotesComeBackAfterTheCloseButtonAndTheWindowManagersClose) {
+  copyRuntimeData(dir());
+  X x;
+  ASSERT_TRUE(x.ok()) << "no X display";
+  TopWindow moved;
+  {
+    Program calixo(dir());
+    const std::vector<TopWindow> windows = waitForWindows(x, 1, 20s);
+    ASSERT_EQ(windows.size(), 1u);
+    std::this_thread::sleep_for(700ms);
+    const TopWindow main = windows[0];
+    clickAt(main.x + 528 + 12, main.y + 131 + 12);  // ImageGreen
+    const TopWindow list = waitForOtherWindow(x, main, 5s);
+    ASSERT_NE(list.id, 0u);
+    std::this_thread::sleep_for(300ms);
+    clickAt(list.x + 41 + 10, list.y + 225 + 10);  // ImageADD, twice
+    std::this_thread::sleep_for(700ms);
+    clickAt(list.x + 41 + 10, list.y + 225 + 10);
+    std::this_thread::sleep_for(700ms);
+    std::vector<TopWindow> notes = notesOnScreen(x);
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(fieldOfEveryRecord("TextList", "SHOW"), (std::vector<int>{1, 1}));
 
+    // The first note (the left one) closes with its own button, top right.
+    clickAt(notes[0].x + 187, notes[0].y + 11);
+    ASSERT_TRUE(waitForViewable(x, notes[0].id, false, 5s)) << "the note did not close";
+    EXPECT_EQ(fieldOfEveryRecord("TextList", "SHOW"), (std::vector<int>{0, 1}));
+
+    // The second is dragged by its top strip 120 pixels right and 90 down.
+    const int fromX = notes[1].x + 60, fromY = notes[1].y + 10;
+    xdo("mousemove " + std::to_string(fromX) + " " + std::to_string(fromY) + " mousedown 1");
+    for (int i = 1; i <= 6; ++i)
+      xdo("mousemove " + std::to_string(fromX + 20 * i) + " " + std::to_string(fromY + 15 * i));
+    xdo("mouseup 1");
+    std::this_thread::sleep_for(700ms);
+    notes = notesOnScreen(x);
+    ASSERT_EQ(notes.size(), 1u);
+    moved = notes[0];
+    EXPECT_NE(moved.y, 0);
+
+    clickAt(main.x + 529 + 12, main.y + 237 + 12);  // ImageClose
+    ASSERT_EQ(calixo.waitForExit(10s), 0);
+  }
+  EXPECT_EQ(fieldOfEveryRecord("TextList", "SHOW"), (std::vector<int>{0, 1}))
+      << "the note the user did not close stays pinned";
+
+  for (const char *ending : {"close button", "window manager's close"}) {
+    SCOPED_TRACE(ending);
+    Program calixo(dir());
+    const std::vector<TopWindow> windows = waitForWindows(x, 2, 20s);
+    std::this_thread::sleep_for(700ms);
+    const std::vector<TopWindow> notes = notesOnScreen(x);
+    ASSERT_EQ(x.viewableTopWindows().size(), 2u) << "the main window and one note";
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].x, moved.x);
+    EXPECT_EQ(notes[0].y, moved.y);
+    if (std::string(ending) == "close button") {
+      TopWindow main;
+      for (const TopWindow &w : x.viewableTopWindows())
+        if (w.width == 586)
+          main = w;
+      clickAt(main.x + 529 + 12, main.y + 237 + 12);
+    } else {
+      for (const TopWindow &w : x.viewableTopWindows())
+        if (w.width == 586)
+          x.sendDeleteWindow(w.id);
+    }
+    ASSERT_EQ(calixo.waitForExit(10s), 0);
+    EXPECT_EQ(fieldOfEveryRecord("TextList", "SHOW"), (std::vector<int>{0, 1}));
+  }
+}
+
+// The program runs overnight: started under faketime at 23:59:50, it fires
+// the next day's 0:00 alarm at midnight, and the entry is no longer set.
+TEST_F(EndToEnd, AnAlarmOfTheNextDayFiresAtMidnight) {
+  copyRuntimeData(dir());
+  ASSERT_TRUE(writeTimeList({{2026, 12, 9, 0, 0, "new day"}, {2026, 12, 9, 0, 2, "later"}}));
+  X x;
+  ASSERT_TRUE(x.ok()) << "no X display";
+  Program calixo(dir(), "2026-12-08 23:59:50");
+  std::vector<TopWindow> windows = waitForWindows(x, 1, 8s);
+  ASSERT_EQ(windows.size(), 1u);
+  EXPECT_EQ(fieldOfEveryRecord("TIMELIST", "SET"), (std::vector<int>{1, 1}));
+
+  const auto end = std::chrono::steady_clock::now() + 40s;
+  while (std::chrono::steady_clock::now() < end && calixo.running() && windows.size() < 2) {
+    std::this_thread::sleep_for(200ms);
+    windows = x.viewableTopWindows();
+  }
+  ASSERT_EQ(windows.size(), 2u) << "no alarm box appeared at midnight";
+  EXPECT_EQ(fieldOfEveryRecord("TIMELIST", "SET"), (std::vector<int>{0, 1}))
+      << "the 0:00 entry fired; the 0:02 one waits";
+}
+
+}  // namespace

@@ -48,9 +48,16 @@ TTimeList BuildRows(const TTimeList &dayEntries, int slotMinutes, int &topRow) {
   return rows;
 }
 
-STIMELISTDATAPtr FirstAlarmAfter(const TTimeList &entries, int now) {
-  for (const STIMELISTDATAPtr &e : entries)
-    if (e && e->SetFlag != 0 && timeOfDayNumber(e->Hour, e->Minute) > now)
-      return e;
-  return nullptr;
+STIMELISTDATAPtr EarliestAlarmAfter(const TTimeList &entries, int now) {
+  STIMELISTDATAPtr earliest;
+  for (const STIMELISTDATAPtr &e : entries) {
+    if (!e || e->SetFlag == 0)
+      continue;
+    const int at = timeOfDayNumber(e->Hour, e->Minute);
+    // Strictly earlier only: a later entry of the same minute never replaces
+    // the one before it in record order.
+    if (at > now && (!earliest || at < timeOfDayNumber(earliest->Hour, earliest->Minute)))
+      earliest = e;
+  }
+  return earliest;
 }

@@ -1,7 +1,7 @@
 // The rows of one day in the time-list window and the entry the alarm clock
 // waits for, as plain functions over STIMELISTDATA lists: BuildRows lays a day
 // out in half-hour rows and gives each the stored entry of its time;
-// FirstAlarmAfter picks the clock's pending entry among a day's entries.
+// EarliestAlarmAfter picks the clock's pending entry among a day's entries.
 #pragma once
 
 #include "timetable.h"
@@ -22,7 +22,7 @@ TTimeList BuildRows(const TTimeList &dayEntries, int slotMinutes, int &topRow);
 // hour * 100 + minute: how the clock compares times of day.
 inline int timeOfDayNumber(int hour, int minute) { return hour * 100 + minute; }
 
-// The first entry in list order (record order) whose time is later than
-// now (timeOfDayNumber) and whose SetFlag is not 0; not necessarily the
-// earliest one. nullptr when there is none.
-STIMELISTDATAPtr FirstAlarmAfter(const TTimeList &entries, int now);
+// The earliest entry whose time is later than now (timeOfDayNumber) and
+// whose SetFlag is not 0; of entries at the same minute, the first in list
+// order (record order). nullptr when there is none.
+STIMELISTDATAPtr EarliestAlarmAfter(const TTimeList &entries, int now);

@@ -5,10 +5,13 @@
 
 #include "tempdir.h"
 
+#include <QClipboard>
 #include <QInputMethodEvent>
+#include <QMessageBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <memory>
@@ -83,7 +86,33 @@ protected:
 
   Owner m_owner;
   std::string m_caption, m_text;
+  std::vector<std::unique_ptr<std::string>> m_texts;  // texts the records point to
   std::vector<std::unique_ptr<SMEMOLISTDATA>> m_memos;
+};
+
+// Answers the message boxes a note shows (the library has its own copy of
+// the message hook, so the real box is what it shows) and keeps their texts.
+class BoxAnswerer {
+public:
+  BoxAnswerer() {
+    m_timer.setInterval(10);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+      if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+        texts << box->text();
+        box->accept();
+      }
+    });
+    m_timer.start();
+  }
+  // The texts of the boxes shown until now, once the events that show them ran.
+  QStringList shown() {
+    QTest::qWait(50);
+    return texts;
+  }
+  QStringList texts;
+
+private:
+  QTimer m_timer;
 };
 
 TEST_F(HovrelTest, NoteExistsWhenTheCallReturnsAndShowsCaptionAndText) {
@@ -132,21 +161,136 @@ TEST_F(HovrelTest, CharactersWithoutGbkFormAreRefusedAtTheEditor) {
       {"Thai", QString::fromUtf8("\xE0\xB8\x81")},
       {"mixed with GBK text", QString::fromUtf8("\xE5\xA5\xBD\xF0\x9F\x98\x80")},
   };
+  const QStringList refused{QStringLiteral("该字符无法保存")};
   for (const auto &row : rows) {
+    BoxAnswerer boxes;
     edit->insertPlainText(row.insert);
     EXPECT_EQ(edit->toPlainText(), QStringLiteral("记事")) << row.name;
     EXPECT_TRUE(m_owner.sent.empty()) << row.name;
+    EXPECT_EQ(boxes.shown(), refused) << row.name;
   }
   // The same through the input method, the way Chinese is typed.
+  BoxAnswerer boxes;
   QInputMethodEvent ime;
   ime.setCommitString(QString::fromUtf8("\xF0\x9F\x98\x80"));
   QCoreApplication::sendEvent(edit, &ime);
   EXPECT_EQ(edit->toPlainText(), QStringLiteral("记事"));
   EXPECT_TRUE(m_owner.sent.empty());
+  EXPECT_EQ(boxes.shown(), refused) << "the time list's message";
 
   QTest::keyClicks(edit, QStringLiteral("?"));
   ASSERT_EQ(m_owner.sent.size(), 2u);
   EXPECT_EQ(m_owner.sent[0].text, m_text + "?") << "a real question mark is kept";
+}
+
+// The note holds what the memo table keeps: 249 GBK bytes. Typing, pasting
+// and the input method's commits stop there, on a character boundary, and
+// the user is told; what is sent to the list is never longer.
+TEST_F(HovrelTest, TheEditorHoldsAtMost249GbkBytesCutOnACharacterBoundary) {
+  const QString kTooLong = QStringLiteral("便笺最多保存249个字节，多出的文字没有加入");
+  const QString zhong(QChar(0x4E2D));  // 中, two GBK bytes
+  enum How { Type, Paste, Commit };
+  const struct {
+    const char *name;
+    QString start;  // the note's text when the edit begins
+    int cursor;     // where the edit goes (-1: select everything first)
+    How how;
+    QString insert;
+    QString expected;
+    bool told;
+  } rows[] = {
+      {"paste into an empty note: 124 characters, 248 bytes", {}, 0, Paste, QString(200, QChar(0x4E2D)),
+       QString(124, QChar(0x4E2D)), true},
+      {"one byte before: the last character fits exactly", QStringLiteral("a"), 1, Paste,
+       QString(200, QChar(0x4E2D)), QStringLiteral("a") + QString(124, QChar(0x4E2D)), true},
+      {"a paste in the middle keeps what follows the cursor", QString(240, QLatin1Char('x')), 120, Paste,
+       QStringLiteral("abcdefghijkl"), QString(120, QLatin1Char('x')) + QStringLiteral("abcdefghi") +
+                                           QString(120, QLatin1Char('x')),
+       true},
+      {"a paste over a selection frees its bytes", QString(249, QLatin1Char('x')), -1, Paste,
+       QString(130, QChar(0x4E2D)), QString(124, QChar(0x4E2D)), true},
+      {"a fitting paste is not cut", QStringLiteral("ab"), 2, Paste, QString(123, QChar(0x4E2D)),
+       QStringLiteral("ab") + QString(123, QChar(0x4E2D)), false},
+      {"a keystroke at the limit", QString(249, QLatin1Char('x')), 249, Type, QStringLiteral("y"),
+       QString(249, QLatin1Char('x')), true},
+      {"a two-byte commit into the last byte", QString(248, QLatin1Char('x')), 248, Commit, zhong,
+       QString(248, QLatin1Char('x')), true},
+      {"a commit that fits", QString(247, QLatin1Char('x')), 247, Commit, zhong,
+       QString(247, QLatin1Char('x')) + zhong, false},
+  };
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.name);
+    std::string startGbk;
+    ASSERT_TRUE(calixo::toGbk(row.start, startGbk));
+    m_texts.push_back(std::make_unique<std::string>(startGbk));
+    SMEMOLISTDATA *m = memo(43000.0 + static_cast<double>(m_memos.size()), m_texts.back()->c_str());
+    QWidget *note = open(m);
+    auto *edit = child<QPlainTextEdit>(note, "noteText");
+    edit->setFocus();
+    QTextCursor c = edit->textCursor();
+    if (row.cursor < 0)
+      c.select(QTextCursor::Document);
+    else
+      c.setPosition(row.cursor);
+    edit->setTextCursor(c);
+    m_owner.sent.clear();
+    BoxAnswerer boxes;
+    switch (row.how) {
+    case Type:
+      QTest::keyClicks(edit, row.insert);
+      break;
+    case Paste:
+      QGuiApplication::clipboard()->setText(row.insert);
+      edit->paste();
+      break;
+    case Commit: {
+      QInputMethodEvent ime;
+      ime.setCommitString(row.insert);
+      QCoreApplication::sendEvent(edit, &ime);
+      break;
+    }
+    }
+    EXPECT_EQ(edit->toPlainText(), row.expected);
+    std::string expectedGbk;
+    ASSERT_TRUE(calixo::toGbk(row.expected, expectedGbk));
+    EXPECT_LE(expectedGbk.size(), 249u);
+    if (expectedGbk == startGbk) {
+      EXPECT_TRUE(m_owner.sent.empty());
+    } else {
+      ASSERT_EQ(m_owner.messages(), (std::vector<unsigned>{WM_MEMO_TEXT, WM_MEMO_REDRAW}));
+      EXPECT_EQ(m_owner.sent[0].text, expectedGbk);
+    }
+    EXPECT_EQ(boxes.shown(), row.told ? QStringList{kTooLong} : QStringList{});
+    // Undo never brings back what did not fit: after a cut the history
+    // starts again, other edits are taken back.
+    edit->undo();
+    EXPECT_EQ(edit->toPlainText(), row.told ? row.expected : row.start);
+    EXPECT_EQ(boxes.shown().size(), row.told ? 1 : 0);
+    note->close();
+  }
+}
+
+// The input method's text being composed is not the note's text yet: it is
+// not sent to the list and does not count; its commit is the edit.
+TEST_F(HovrelTest, ComposingTextIsNotSentOnlyTheCommitIs) {
+  const std::string start(247, 'x');
+  SMEMOLISTDATA *m = memo(44000.0, start.c_str());
+  QWidget *note = open(m);
+  auto *edit = child<QPlainTextEdit>(note, "noteText");
+  edit->setFocus();
+  edit->moveCursor(QTextCursor::End);
+  BoxAnswerer boxes;
+  QInputMethodEvent compose(QStringLiteral("zhongwen"), {});
+  QCoreApplication::sendEvent(edit, &compose);
+  EXPECT_TRUE(m_owner.sent.empty());
+  EXPECT_EQ(edit->toPlainText(), QString::fromStdString(start));
+  QInputMethodEvent commit;
+  commit.setCommitString(QStringLiteral("中文"));
+  QCoreApplication::sendEvent(edit, &commit);
+  EXPECT_EQ(edit->toPlainText(), QString::fromStdString(start) + QStringLiteral("中"));
+  ASSERT_EQ(m_owner.messages(), (std::vector<unsigned>{WM_MEMO_TEXT, WM_MEMO_REDRAW}));
+  EXPECT_EQ(m_owner.sent[0].text, start + "\xD6\xD0");
+  EXPECT_EQ(boxes.shown(), QStringList{QStringLiteral("便笺最多保存249个字节，多出的文字没有加入")});
 }
 
 TEST_F(HovrelTest, LockToggleReportsLockAndFreezesTextAndPosition) {

@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <memory>
@@ -176,6 +177,64 @@ TEST_F(MemoListFormTest, CloseIsRefusedUntilTheMainWindowAllowsIt) {
   m_form.reset();
   form();
   EXPECT_EQ(visibleNotes().size(), 1);
+}
+
+// However the program ends, it ends by asking the application to quit,
+// which closes every window it can, the notes among them (first of all when
+// the session ends): the notes the user left pinned keep SHOW 1. A quit that
+// a window refuses leaves the program running, and a note the user closes
+// after that is closed for good.
+TEST_F(MemoListFormTest, NotesClosedByTheProgramEndingStayPinnedForTheNextStart) {
+  // A window that refuses to close: the application gives up the quit.
+  struct Refuse : QObject {
+    bool eventFilter(QObject *, QEvent *e) override {
+      if (e->type() != QEvent::Close)
+        return false;
+      e->ignore();
+      return true;
+    }
+  } refuse;
+  QWidget refuser;
+  refuser.installEventFilter(&refuse);
+  refuser.show();
+
+  TMemoListForm &f = form();
+  for (int i = 0; i < 3; ++i) {
+    press("ImageADD");
+    m_clock.advanceMs(60'000);
+  }
+  ASSERT_EQ(visibleNotes().size(), 3);
+  QTest::mouseClick(child<QToolButton>(f.Table().Memo(0)->NoteWnd, "noteClose"), Qt::LeftButton);
+  ASSERT_EQ(file().value(0, "SHOW"), "0");
+
+  QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+  QTimer::singleShot(300, qApp, [] { QCoreApplication::exit(7); });
+  ASSERT_EQ(QCoreApplication::exec(), 7) << "the refused quit went through";
+  // Which notes the application closed before it met the refusal depends on
+  // the order it tries its windows in; the user closed none of them.
+  EXPECT_EQ(file().value(1, "SHOW"), "1");
+  EXPECT_EQ(file().value(2, "SHOW"), "1");
+  releaseOverRow(3);  // the third note again, unless it is still there
+  const SMEMOLISTDATA *third = f.Table().Memo(2);
+  ASSERT_EQ(third->Show, 1);
+  QTest::mouseClick(child<QToolButton>(third->NoteWnd, "noteClose"), Qt::LeftButton);
+  EXPECT_EQ(file().value(2, "SHOW"), "0") << "closed by the user while the program went on";
+
+  // The quit that ends the program.
+  refuser.removeEventFilter(&refuse);
+  QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+  EXPECT_EQ(QCoreApplication::exec(), 0);
+  EXPECT_TRUE(visibleNotes().isEmpty()) << "quitting closes the notes";
+  EXPECT_FALSE(refuser.isVisible());
+  EXPECT_EQ(file().value(0, "SHOW"), "0") << "closed by the user";
+  EXPECT_EQ(file().value(1, "SHOW"), "1") << "closed by the program ending";
+  EXPECT_EQ(file().value(2, "SHOW"), "0");
+  m_form->CanClose = true;
+  m_form.reset();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  form();
+  ASSERT_EQ(visibleNotes().size(), 1);
+  EXPECT_EQ(visibleNotes().first(), form().Table().Memo(1)->NoteWnd);
 }
 
 TEST_F(MemoListFormTest, ToggleShowsAndHides) {

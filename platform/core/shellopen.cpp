@@ -79,6 +79,11 @@ ShellOpenResult shellOpen(const std::string &text) {
     return ShellOpenResult::Failed;
   if (isExecutableFile(text))
     return spawnDetached(text, {text, text}) ? ShellOpenResult::StartedProgram : ShellOpenResult::Failed;
+  // A name without a folder is a program the desktop would find in PATH.
+  if (text.find('/') == std::string::npos) {
+    if (const std::string program = findInPath(text); !program.empty())
+      return spawnDetached(program, {text, text}) ? ShellOpenResult::StartedProgram : ShellOpenResult::Failed;
+  }
   const std::string opener = findInPath(desktopOpener());
   if (opener.empty())
     return ShellOpenResult::Failed;

@@ -67,6 +67,43 @@ TEST_F(ShellOpenTest, DocumentsAndUrlsGoToTheDesktopOpener) {
   EXPECT_EQ(waitForLog(), "https://example.org/a b\n");
 }
 
+// A bare name is a program found in PATH, started like a path to one; a
+// name PATH does not hold as an executable file, or a text with more than a
+// name, still goes to the desktop's opener.
+TEST_F(ShellOpenTest, ABareProgramNameIsLookedUpInPath) {
+  const fs::path bin = m_dir / "bin";
+  fs::create_directories(bin);
+  const std::string program = recorder("calixo-run-probe");
+  fs::rename(program, bin / "calixo-run-probe");
+  std::ofstream(bin / "calixo-not-executable") << "#!/bin/sh\n";
+  const char *oldPath = std::getenv("PATH");
+  const std::string keptPath = oldPath ? oldPath : "";
+  ::setenv("PATH", ("/nonexistent::" + bin.string() + ":" + keptPath).c_str(), 1);
+  const std::string openerLog = m_log + ".opener";
+  const fs::path opener = m_dir / "opener";
+  std::ofstream(opener) << "#!/bin/sh\nprintf 'opener %s\\n' \"$@\" > '" << m_log << ".tmp'\nmv '" << m_log
+                        << ".tmp' '" << m_log << "'\n";
+  fs::permissions(opener, fs::perms::owner_all);
+  calixo::setDesktopOpener(opener.string());
+
+  const struct {
+    const char *text;
+    ShellOpenResult result;
+    const char *log;
+  } rows[] = {
+      {"calixo-run-probe", ShellOpenResult::StartedProgram, "calixo-run-probe\n"},
+      {"calixo-not-executable", ShellOpenResult::HandedToOpener, "opener calixo-not-executable\n"},
+      {"calixo-no-such-program", ShellOpenResult::HandedToOpener, "opener calixo-no-such-program\n"},
+      {"calixo-run-probe --help", ShellOpenResult::HandedToOpener, "opener calixo-run-probe --help\n"},
+  };
+  for (const auto &row : rows) {
+    fs::remove(m_log);
+    EXPECT_EQ(calixo::shellOpen(row.text), row.result) << row.text;
+    EXPECT_EQ(waitForLog(), row.log) << row.text;
+  }
+  ::setenv("PATH", keptPath.c_str(), 1);
+}
+
 TEST_F(ShellOpenTest, NothingToOpenFailsQuietly) {
   calixo::setDesktopOpener((m_dir / "no-such-opener").string());
   EXPECT_EQ(calixo::shellOpen(""), ShellOpenResult::Failed);

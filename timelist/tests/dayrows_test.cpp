@@ -45,16 +45,22 @@ TEST(BuildRows, StoredEntriesOnTheirRowOnlyFirstOfATimeWins) {
   EXPECT_EQ(rows[16]->RecNo, -1) << "a time with seconds matches no row";
 }
 
-TEST(FirstAlarmAfter, FirstInRecordOrderLaterThanNowAndSet) {
+TEST(EarliestAlarmAfter, EarliestSetEntryLaterThanNowTiesInRecordOrder) {
+  // Record order is not time order: 10:30 was stored after 11:00, and two
+  // entries share 10:30 (the one with seconds still counts by its minute).
   const TTimeList day = {entry(6, 0, 1, "past", 1),  entry(10, 0, 0, "cancelled", 2),
-                         entry(11, 0, 1, "late", 3), entry(10, 30, 1, "early", 4)};
+                         entry(11, 0, 1, "late", 3), entry(10, 30, 1, "early", 4),
+                         entry(10, 30, 1, "tie", 5, 20), entry(0, 0, 1, "midnight", 6)};
   const struct { int now; int recNo; } cases[] = {
-      {559, 1}, {600, 3} /* 6:00 itself is not later */, {959, 3} /* not the earliest, 10:30 */,
-      {1100, -1}, {2359, -1}};
+      {-1, 6} /* before the day's first minute */, {0, 1}, {559, 1},
+      {600, 4} /* 6:00 itself is not later; 10:30 beats 11:00 stored before it */,
+      {959, 4} /* the cancelled 10:00 is skipped */, {1029, 4} /* the tie goes to record order */,
+      {1030, 3}, {1100, -1}, {2359, -1}};
   for (const auto &c : cases) {
-    const STIMELISTDATAPtr e = FirstAlarmAfter(day, c.now);
+    const STIMELISTDATAPtr e = EarliestAlarmAfter(day, c.now);
     EXPECT_EQ(e ? e->RecNo : -1, c.recNo) << c.now;
   }
+  EXPECT_EQ(EarliestAlarmAfter({}, 0), nullptr);
 }
 
 }  // namespace

@@ -61,6 +61,15 @@ protected:
     r->Text = text;
     form->SaveEntry(SelYear, SelMonth, SelDay, r, 0);
   }
+  // Stores an entry of any date straight into the table.
+  void storeOn(int y, int mo, int d, int h, int m, int set, const std::string &text) {
+    auto r = std::make_shared<STIMELISTDATA>();
+    r->Hour = h;
+    r->Minute = m;
+    r->SetFlag = set;
+    r->Text = text;
+    form->SaveEntry(y, mo, d, r, 0);
+  }
   TTimeList today() {
     TTimeList l;
     form->LoadDayEntries(2024, 5, 15, l);
@@ -93,17 +102,81 @@ TEST_F(TimeListTest, AlarmOfTheCurrentMinuteWaitsNextMinuteFiresOnceAndIsCleared
   EXPECT_FALSE(form->AlarmClock->NextAlarm.Armed);
 }
 
-TEST_F(TimeListTest, CancelledEntriesAreNeverAwaitedAndRecordOrderWins) {
+TEST_F(TimeListTest, CancelledEntriesAreNeverAwaitedAndTheEarliestWins) {
   create();
   store(9, 0, 0, "cancelled");
   EXPECT_FALSE(form->AlarmClock->NextAlarm.Armed);
   store(11, 0, 1, "late");
+  store(10, 0, 1, "ten");
+  store(10, 0, 1, "ten again");
   store(8, 0, 1, "early");
-  EXPECT_EQ(form->AlarmClock->NextAlarm.Text, "late");
+  // Stored after 11:00, the 8:00 and 10:00 entries are awaited first: none
+  // of the three is lost. Of the two at 10:00 the first stored fires.
+  EXPECT_EQ(form->AlarmClock->NextAlarm.Text, "early");
   tickAt(8, 0, 0);
-  EXPECT_TRUE(messages.empty());
+  tickAt(9, 0, 0);
+  tickAt(10, 0, 0);
   tickAt(11, 0, 0);
-  EXPECT_EQ(messages, std::vector<QString>{QStringLiteral("late")});
+  EXPECT_EQ(messages, (std::vector<QString>{QStringLiteral("early"), QStringLiteral("ten"),
+                                            QStringLiteral("late")}));
+  const TTimeList l = today();
+  ASSERT_EQ(l.size(), 5u);
+  EXPECT_EQ(l[3]->Text, "ten again");
+  EXPECT_EQ(l[3]->SetFlag, 1) << "its minute passed while the other 10:00 entry fired";
+}
+
+// The program runs overnight: at the first tick of a new date the old
+// date's pending entry is dropped and the new date's entries are awaited,
+// the one at 0:00 included.
+TEST_F(TimeListTest, AlarmsOfTheNextDayFireAcrossMidnight) {
+  clock.set({2024, 5, 15, 23, 59, 59, 0});
+  create();
+  storeOn(2024, 5, 16, 0, 0, 1, "midnight");
+  storeOn(2024, 5, 16, 0, 30, 0, "cancelled");
+  storeOn(2024, 5, 16, 1, 0, 1, "one");
+  EXPECT_FALSE(form->AlarmClock->NextAlarm.Armed) << "nothing of the 15th is later than 23:59";
+  form->AlarmClock->OnTimerClockTimer();
+  EXPECT_TRUE(messages.empty());
+  clock.advanceMs(1000);
+  form->AlarmClock->OnTimerClockTimer();
+  EXPECT_EQ(messages, std::vector<QString>{QStringLiteral("midnight")});
+  clock.set({2024, 5, 16, 0, 0, 1, 0});
+  form->AlarmClock->OnTimerClockTimer();
+  clock.set({2024, 5, 16, 0, 30, 0, 0});
+  form->AlarmClock->OnTimerClockTimer();
+  clock.set({2024, 5, 16, 1, 0, 0, 0});
+  form->AlarmClock->OnTimerClockTimer();
+  EXPECT_EQ(messages, (std::vector<QString>{QStringLiteral("midnight"), QStringLiteral("one")}));
+  TTimeList l;
+  form->LoadDayEntries(2024, 5, 16, l);
+  ASSERT_EQ(l.size(), 3u);
+  EXPECT_EQ(l[0]->SetFlag, 0);
+  EXPECT_EQ(l[2]->SetFlag, 0);
+}
+
+// A day whose pending minute was slept through: the entry is dropped when
+// the clock is next seen on another date, never fired at its time of day on
+// that date, and keeps SET; the new date's entry of that minute fires.
+TEST_F(TimeListTest, AnEntryArmedForAnEarlierDateNeverFiresLate) {
+  clock.set({2024, 5, 15, 9, 0, 0, 0});
+  create();
+  store(10, 0, 1, "the 15th");
+  storeOn(2024, 5, 17, 10, 0, 1, "the 17th");
+  ASSERT_TRUE(form->AlarmClock->NextAlarm.Armed);
+  const struct {
+    int day, hour, minute;
+    std::vector<QString> shown;
+  } steps[] = {
+      {16, 10, 0, {}},  // a whole day later, at the armed time of day
+      {17, 9, 59, {}},
+      {17, 10, 0, {QStringLiteral("the 17th")}},
+  };
+  for (const auto &step : steps) {
+    clock.set({2024, 5, step.day, step.hour, step.minute, 0, 0});
+    form->AlarmClock->OnTimerClockTimer();
+    EXPECT_EQ(messages, step.shown) << step.day << " " << step.hour << ":" << step.minute;
+  }
+  EXPECT_EQ(today()[0]->SetFlag, 1) << "the 15th's entry never fired";
 }
 
 TEST_F(TimeListTest, RunEntryStartsTheProgramWithItsPathAsArgument) {
