@@ -49,6 +49,13 @@ void TAlarmClock::OnTimerClockTimer() {
     // that one at 0:00 fires at the first tick after midnight.
     arm(now.year, now.month, now.day, timeOfDayNumber(now.hour, now.minute) - 1);
   }
+  const int minuteNow = timeOfDayNumber(now.hour, now.minute);
+  if (m_form && NextAlarm.Armed && timeOfDayNumber(NextAlarm.Hour, NextAlarm.Minute) < minuteNow) {
+    // Its minute went by unseen (the machine slept, the clock was set
+    // forward): it is not fired late, but the day's later entries are
+    // still awaited.
+    arm(now.year, now.month, now.day, minuteNow - 1);
+  }
   if (!NextAlarm.Armed || NextAlarm.Hour != now.hour || NextAlarm.Minute != now.minute || !m_form)
     return;
   // Disarmed before anything else: a message box runs a nested event loop in

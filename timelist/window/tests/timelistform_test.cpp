@@ -179,6 +179,22 @@ TEST_F(TimeListTest, AnEntryArmedForAnEarlierDateNeverFiresLate) {
   EXPECT_EQ(today()[0]->SetFlag, 1) << "the 15th's entry never fired";
 }
 
+// The machine slept through an armed minute of today: that entry is not
+// fired late and keeps SET, and the day's later entries still fire.
+TEST_F(TimeListTest, AMinuteSleptThroughDoesNotBlockTheDaysLaterAlarms) {
+  clock.set({2024, 5, 15, 9, 0, 0, 0});
+  create();
+  store(10, 0, 1, "slept through");
+  store(10, 20, 1, "just now");
+  store(11, 0, 1, "eleven");
+  tickAt(9, 0, 1);
+  tickAt(10, 20, 30);  // woken during the 10:20 minute
+  tickAt(10, 20, 31);
+  tickAt(11, 0, 0);
+  EXPECT_EQ(messages, (std::vector<QString>{QStringLiteral("just now"), QStringLiteral("eleven")}));
+  EXPECT_EQ(today()[0]->SetFlag, 1) << "the missed entry never fired";
+}
+
 TEST_F(TimeListTest, RunEntryStartsTheProgramWithItsPathAsArgument) {
   const std::string log = (dir() / "args.log").string();
   const std::string script = (dir() / "my run.sh").string();
