@@ -1,12 +1,13 @@
 // SetRgn: reads a region file whole, builds the region from it and shapes the
-// window. The message box is the host program's calixo::showMessage,
-// resolved when the library is loaded, so the program's message hook sees it.
+// window. Everything it needs is its own or the platform's (Qt Widgets for the
+// window, the region and the message box), so any program may load it.
 #include "contoura.h"
 #include "rgnparse.h"
 
 #include "filenames.h"
-#include "ui.h"
 
+#include <QApplication>
+#include <QMessageBox>
 #include <QRegion>
 #include <QWidget>
 
@@ -115,6 +116,15 @@ void shape(QWidget *window, const std::vector<uint8_t> &bytes) {
     window->setMask(region);
 }
 
+// The one message: a modal box with no owner, no caption of its own (the
+// platform shows its default, the program's name) and a single OK button.
+void showNotFound() {
+  if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+    return;  // no widgets without a widget application: nothing to show it on
+  QMessageBox box(QMessageBox::NoIcon, QString(), QStringLiteral(".exb 没有找到"), QMessageBox::Ok);
+  box.exec();
+}
+
 }  // namespace
 
 extern "C" int SetRgn(void *window, const char *fileName) {
@@ -131,7 +141,7 @@ extern "C" int SetRgn(void *window, const char *fileName) {
   }
   if (!read) {
     try {
-      calixo::showMessage(QStringLiteral(".exb 没有找到"));
+      showNotFound();
     } catch (...) {
     }
   }

@@ -1,7 +1,7 @@
 // Contoura: shapes a window from a region file (a Windows RGNDATA block).
-// libcontoura.so is linked at load time and exports SetRgn by name. Its one
-// message box is the host program's calixo::showMessage (platform_widgets,
-// which CMake links into every consumer), so a test's message hook sees it.
+// libcontoura.so exports SetRgn by name and resolves every symbol it uses
+// itself (Qt and the C library), so any Qt Widgets program may link it or
+// load it at run time. It shows its one message box itself.
 #pragma once
 
 #ifdef __cplusplus

@@ -94,8 +94,8 @@ bool TDbfDataSet::CreateTable(const std::string &tableName, char flavour, const 
       return false;
     defs.push_back(def);
   }
-  // A table needs at least one field: a record of the deletion flag alone
-  // could not be told from the end-of-file byte.
+  // The engine creates tables with fields only; a table without any comes
+  // from another program (it is read, and packed, all the same).
   if (defs.empty())
     return false;
   return writeEmptyTable(m_impl->fs, tableFileName(tableName), kind, std::move(defs));

@@ -26,6 +26,13 @@ void TDbfDataSet::Impl::write(uint64_t off, const void *buf, size_t n) {
   written = true;
 }
 
+uint32_t TDbfDataSet::Impl::countRecords(uint64_t size) {
+  uint8_t last = 0;
+  if (format::countNeedsLastByte(layout, size))
+    read(size - 1, &last, 1);
+  return format::recordCountFor(layout, size, last);
+}
+
 std::vector<char> TDbfDataSet::Impl::readRecord(uint32_t n) {
   std::vector<char> rec(layout.recordLength);
   read(recordOffset(n), rec.data(), rec.size());
@@ -45,7 +52,7 @@ uint32_t TDbfDataSet::Impl::findLive(uint32_t n, int step) {
 
 void TDbfDataSet::Impl::rereadHeader() {
   read(0, header.data(), header.size());
-  count = format::recordCountFor(layout, fileSize());
+  count = countRecords(fileSize());
 }
 
 void TDbfDataSet::Impl::rewriteHeader() {
@@ -151,16 +158,23 @@ void TDbfDataSet::Open() {
     throw invalid();
   const uint32_t headerLength = format::get16(&header[8]);
   const int descriptors = format::descriptorCount(header[0], headerLength);
-  if (descriptors < 1 || headerLength > size)
+  if (descriptors < 0 || headerLength > size)
     throw invalid();
   std::vector<uint8_t> bytes(static_cast<size_t>(descriptors) * format::kDescriptorSize);
-  if (int e = file->readAt(format::kHeaderSize, bytes.data(), bytes.size(), got))
-    throwSystem(e, IoOp::Read, fullPath);
-  if (got != bytes.size())
-    throw invalid();
+  if (!bytes.empty()) {
+    if (int e = file->readAt(format::kHeaderSize, bytes.data(), bytes.size(), got))
+      throwSystem(e, IoOp::Read, fullPath);
+    if (got != bytes.size())
+      throw invalid();
+  }
   auto layout = format::parseLayout(header, bytes, size);
   if (!layout)
     throw invalid();
+  uint8_t last = 0;
+  if (format::countNeedsLastByte(*layout, size)) {
+    if (int e = file->readAt(size - 1, &last, 1, got))
+      throwSystem(e, IoOp::Read, fullPath);
+  }
 
   d.file = std::move(file);
   d.path = path;
@@ -171,7 +185,7 @@ void TDbfDataSet::Open() {
     d.baseName.resize(dot);
   d.layout = std::move(*layout);
   d.header = header;
-  d.count = format::recordCountFor(d.layout, size);
+  d.count = format::recordCountFor(d.layout, size, last);
   d.busyCopying = false;
   d.written = false;
   d.lock.attach(d.file, true);
@@ -334,7 +348,7 @@ void TDbfDataSet::Refresh() {
   checkActive();
   endPendingChange();
   Impl &d = *m_impl;
-  d.count = format::recordCountFor(d.layout, d.fileSize());
+  d.count = d.countRecords(d.fileSize());
   const uint32_t at = std::min(d.recNo, d.count);
   if (at == 0) {
     First();

@@ -106,6 +106,10 @@ public:
   void IntegerPut(const std::string &field, int32_t value);
   std::string StringGet(const std::string &field);
   void StringPut(const std::string &field, const std::string &value);
+  // Reads by position in Fields() (0-based), for tools that show every field
+  // of a foreign file, two of one name included.
+  double FloatGetAt(int index);
+  std::string StringGetAt(int index);
 
   void Insert();
   void Edit();
@@ -140,6 +144,9 @@ private:
   void showRecord(uint32_t n);
   void showNoRecord();
   const FieldDef &fieldFor(const std::string &field) const;
+  const FieldDef &fieldAt(int index) const;
+  double numberOf(const FieldDef &f) const;
+  std::string textOf(const FieldDef &f) const;
   bool locateFrom(const std::string &field, const LocateKey &value, uint32_t first, int options);
   // PackTo's work; returns the target's path.
   std::string packInto(const std::string &target, bool syncCopy,

@@ -51,6 +51,8 @@ struct TDbfDataSet::Impl {
     return layout.headerLength + static_cast<uint64_t>(n - 1) * layout.recordLength;
   }
   uint64_t fileSize();
+  // The records in the file of that size (format::recordCountFor).
+  uint32_t countRecords(uint64_t size);
   void read(uint64_t off, void *buf, size_t n);
   void write(uint64_t off, const void *buf, size_t n);
   std::vector<char> readRecord(uint32_t n);

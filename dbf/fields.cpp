@@ -46,9 +46,24 @@ void putNumber(std::vector<char> &buffer, const FieldDef &f, double v) {
 
 }  // namespace
 
+const FieldDef &TDbfDataSet::fieldAt(int index) const {
+  const auto &fields = m_impl->layout.fields;
+  if (index < 0 || static_cast<size_t>(index) >= fields.size())
+    throw EDbfError(1003, m_impl->fullPath + "->#" + std::to_string(index + 1));
+  return fields[static_cast<size_t>(index)];
+}
+
 double TDbfDataSet::FloatGet(const std::string &field) {
   checkFieldAccess();
-  const FieldDef &f = fieldFor(field);
+  return numberOf(fieldFor(field));
+}
+
+double TDbfDataSet::FloatGetAt(int index) {
+  checkFieldAccess();
+  return numberOf(fieldAt(index));
+}
+
+double TDbfDataSet::numberOf(const FieldDef &f) const {
   if (!format::isNumericType(f.type))
     throw EDbfError(1004, f.name);
   const std::string_view text = fieldText(m_impl->buffer, f);
@@ -78,7 +93,15 @@ void TDbfDataSet::IntegerPut(const std::string &field, int32_t value) { FloatPut
 
 std::string TDbfDataSet::StringGet(const std::string &field) {
   checkFieldAccess();
-  const FieldDef &f = fieldFor(field);
+  return textOf(fieldFor(field));
+}
+
+std::string TDbfDataSet::StringGetAt(int index) {
+  checkFieldAccess();
+  return textOf(fieldAt(index));
+}
+
+std::string TDbfDataSet::textOf(const FieldDef &f) const {
   std::string_view text = format::trimRight(fieldText(m_impl->buffer, f));
   if (text.empty() && format::isNumericType(f.type))
     return format::formatNumber(0, f.decimals);

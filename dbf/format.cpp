@@ -45,8 +45,10 @@ std::optional<Layout> parseLayout(const HeaderBytes &header, const std::vector<u
   l.changeStamp = get32(&header[16]);
   if (!acceptedVersion(l.version) || l.headerLength > fileSize || l.recordLength < 1)
     return std::nullopt;
+  // A header may hold no descriptor at all: mapping tools write tables of
+  // records without attributes that way (header length 33).
   const int count = descriptorCount(l.version, l.headerLength);
-  if (count < 1 || descriptors.size() != static_cast<size_t>(count) * kDescriptorSize)
+  if (count < 0 || descriptors.size() != static_cast<size_t>(count) * kDescriptorSize)
     return std::nullopt;
   uint32_t offset = 1;
   for (int i = 0; i < count; ++i) {
@@ -73,15 +75,19 @@ std::optional<Layout> parseLayout(const HeaderBytes &header, const std::vector<u
       return std::nullopt;
     l.fields.push_back(std::move(f));
   }
-  if (l.fields.empty())
-    return std::nullopt;
   return l;
 }
 
-uint32_t recordCountFor(const Layout &layout, uint64_t fileSize) {
+bool countNeedsLastByte(const Layout &layout, uint64_t fileSize) {
+  return layout.recordLength == 1 && fileSize > layout.headerLength;
+}
+
+uint32_t recordCountFor(const Layout &layout, uint64_t fileSize, uint8_t lastByte) {
   if (fileSize <= layout.headerLength || layout.recordLength == 0)
     return 0;
-  const uint64_t n = (fileSize - layout.headerLength) / layout.recordLength;
+  uint64_t n = (fileSize - layout.headerLength) / layout.recordLength;
+  if (countNeedsLastByte(layout, fileSize) && lastByte == kEndOfFile)
+    --n;
   return n > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(n);
 }
 
@@ -128,7 +134,7 @@ std::vector<uint8_t> buildEmptyTable(uint8_t version, std::vector<FieldDef> &fie
     f.offset = static_cast<int>(recordLength);
     recordLength += static_cast<size_t>(f.width);
   }
-  if (n == 0 || headerLength > 0xFFFF || recordLength > 0xFFFF)
+  if (headerLength > 0xFFFF || recordLength > 0xFFFF)
     return {};
   std::vector<uint8_t> out(headerLength + 1, 0);
   out[0] = version;

@@ -38,16 +38,20 @@ void put16(uint8_t *p, uint16_t v);
 void put32(uint8_t *p, uint32_t v);
 
 bool acceptedVersion(uint8_t version);
-// How many descriptors a header of this version and length holds; -1 when the
-// length cannot hold even the terminator.
+// How many descriptors a header of this version and length holds (0 for a
+// table without fields); -1 when the length cannot hold even the terminator.
 int descriptorCount(uint8_t version, uint32_t headerLength);
 // Reads the layout from the header and the descriptor bytes that follow it
 // (descriptors.size() == 32 * descriptorCount). nullopt when the header
 // cannot describe a table that fits the file of that size.
 std::optional<Layout> parseLayout(const HeaderBytes &header, const std::vector<uint8_t> &descriptors,
                                   uint64_t fileSize);
-// Records in a file of that size: only whole records count.
-uint32_t recordCountFor(const Layout &layout, uint64_t fileSize);
+// Records in a file of that size: only whole records count. lastByte is the
+// file's last byte: a record of one byte is its deletion flag alone, so an
+// end-of-file marker behind the last record would pass for one more.
+uint32_t recordCountFor(const Layout &layout, uint64_t fileSize, uint8_t lastByte = 0);
+// True when recordCountFor needs the file's last byte.
+bool countNeedsLastByte(const Layout &layout, uint64_t fileSize);
 
 // A field as CreateTable stores it: name cut to 10 and upper-cased, type
 // upper-cased, width and decimals by type. False for a type or width the

@@ -78,6 +78,8 @@ struct ProgramOptions {
   std::string xauthority;
   // Another name for the standard-error file when several instances share a folder.
   std::string tag = "calixo";
+  // The program to start; empty starts the one in the build folder.
+  std::string executable;
 };
 
 // The program in a folder with its standard error in a file beside it.
@@ -106,7 +108,8 @@ public:
         ::setenv("XAUTHORITY", opt.xauthority.c_str(), 1);
       if (opt.uid != 0 && (::setgid(opt.gid) != 0 || ::setuid(opt.uid) != 0))
         ::_exit(125);
-      ::execl(CALIXO_EXECUTABLE, CALIXO_EXECUTABLE, static_cast<char *>(nullptr));
+      const std::string exe = opt.executable.empty() ? std::string(CALIXO_EXECUTABLE) : opt.executable;
+      ::execl(exe.c_str(), exe.c_str(), static_cast<char *>(nullptr));
       ::_exit(127);
     }
   }
@@ -151,6 +154,72 @@ private:
   pid_t m_pid = -1;
   bool m_done = false;
   fs::path m_log;
+};
+
+// True when every user may enter p and each folder above it.
+inline bool enterableByAll(const fs::path &p) {
+  std::error_code ec;
+  for (fs::path at = fs::absolute(p, ec); !ec; at = at.parent_path()) {
+    const fs::perms perms = fs::status(at, ec).permissions();
+    if (ec || (perms & fs::perms::others_exec) == fs::perms::none)
+      return false;
+    if (at == at.root_path())
+      return true;
+  }
+  return false;
+}
+
+// A fresh folder that every user may enter, in the temporary folder when
+// that can be entered by all and in /tmp otherwise (the checkout, and with it
+// the build folder, may sit where only its owner can go). It holds a copy of
+// the program and of the shared libraries it loads from beside itself, so
+// that another user can start it, and the folders a test hands to that user.
+class SharedScratch {
+public:
+  SharedScratch() {
+    fs::path base = fs::temp_directory_path();
+    if (!enterableByAll(base))
+      base = "/tmp";
+    std::string pattern = (base / "calixo-shared-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+      return;
+    m_root = pattern;
+    const fs::perms readAndRun = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                 fs::perms::others_read | fs::perms::others_exec;
+    fs::permissions(m_root, readAndRun);
+    const fs::path exe = CALIXO_EXECUTABLE;
+    const fs::path program = m_root / "program";
+    fs::create_directory(program);
+    fs::permissions(program, readAndRun);
+    auto copy = [&](const fs::path &from) {
+      fs::copy_file(from, program / from.filename());
+      fs::permissions(program / from.filename(), readAndRun);
+    };
+    // The program finds its libraries beside itself (RPATH $ORIGIN).
+    for (const auto &f : fs::directory_iterator(exe.parent_path()))
+      if (f.is_regular_file() && f.path().extension() == ".so")
+        copy(f.path());
+    copy(exe);
+    m_executable = program / exe.filename();
+  }
+  ~SharedScratch() {
+    if (m_root.empty())
+      return;
+    std::error_code ec;
+    for (const auto &f : fs::recursive_directory_iterator(m_root, ec))
+      fs::permissions(f.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(m_root, ec);
+  }
+  SharedScratch(const SharedScratch &) = delete;
+  SharedScratch &operator=(const SharedScratch &) = delete;
+
+  // False when no such folder could be made.
+  bool valid() const { return !m_root.empty() && enterableByAll(m_root); }
+  const fs::path &root() const { return m_root; }
+  const fs::path &executable() const { return m_executable; }
+
+private:
+  fs::path m_root, m_executable;
 };
 
 // The output of a shell command (empty when it fails).

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -263,47 +264,52 @@ TEST_F(Robustness, MissingDefaultPictureIsReportedOnce) {
 
 // A folder the user may not write to: nothing can be created, each failure
 // is reported, and the program still runs. Root may write anywhere, so as
-// root the program runs as the unprivileged "nobody", with a copy of the
-// display's key it can read.
+// root the program runs as the unprivileged "nobody": a copy of it, the
+// folder and a copy of the display's key it can read all lie in a scratch
+// folder that "nobody" can reach wherever the checkout is.
 TEST_F(Robustness, ReadOnlyFolderStillStarts) {
-  copyShippedFiles();
+  fs::path folder = dir();
   ProgramOptions opt;
-  fs::path key;
+  std::unique_ptr<SharedScratch> shared;
   if (::geteuid() == 0) {
     const passwd *nobody = ::getpwnam("nobody");
     if (!nobody)
       GTEST_SKIP() << "root writes into read-only folders and there is no other user";
     opt.uid = nobody->pw_uid;
     opt.gid = nobody->pw_gid;
-    ASSERT_EQ(::chown(dir().c_str(), opt.uid, opt.gid), 0);
+    shared = std::make_unique<SharedScratch>();
+    ASSERT_TRUE(shared->valid()) << "no folder that every user may enter";
+    opt.executable = shared->executable().string();
+    folder = shared->root() / "data";
+    ASSERT_TRUE(fs::create_directory(folder));
+    ASSERT_EQ(::chown(folder.c_str(), opt.uid, opt.gid), 0);
     if (const char *auth = std::getenv("XAUTHORITY")) {
-      key = dir().parent_path() / (dir().filename().string() + ".xauth");
-      fs::copy_file(auth, key, fs::copy_options::overwrite_existing);
+      const fs::path key = shared->root() / "xauth";
+      fs::copy_file(auth, key);
       ASSERT_EQ(::chown(key.c_str(), opt.uid, opt.gid), 0);
       opt.xauthority = key.string();
     }
   }
+  robust::copyShippedFiles(folder);
   std::vector<std::string> before;
-  for (const auto &f : fs::directory_iterator(dir()))
+  for (const auto &f : fs::directory_iterator(folder))
     before.push_back(f.path().filename().string());
   std::sort(before.begin(), before.end());
-  fs::permissions(dir(), fs::perms::owner_read | fs::perms::owner_exec);
+  fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
   {
-    Program calixo(dir(), opt);
+    Program calixo(folder, opt);
     EXPECT_TRUE(calixo.waitForError("calixo: ", 20s)) << "the failed creation was not reported";
     std::this_thread::sleep_for(1s);
     EXPECT_TRUE(calixo.running()) << calixo.errors();
     // The time table cannot be created: the engine's text for it.
     EXPECT_NE(calixo.errors().find("File access denied"), std::string::npos) << calixo.errors();
   }
-  fs::permissions(dir(), fs::perms::owner_all);
+  fs::permissions(folder, fs::perms::owner_all);
   std::vector<std::string> after;
-  for (const auto &f : fs::directory_iterator(dir()))
+  for (const auto &f : fs::directory_iterator(folder))
     after.push_back(f.path().filename().string());
   std::sort(after.begin(), after.end());
   EXPECT_EQ(after, before) << "a file appeared in the read-only folder";
-  if (!key.empty())
-    fs::remove(key);
 }
 
 }  // namespace

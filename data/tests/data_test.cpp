@@ -100,9 +100,9 @@ struct Window {
 
 const std::vector<Window> &windows() {
   static const std::vector<Window> w = {
-      {"main.jpg", "CALIXOBL.EXB", {573, 331}, {586, 353},
+      {"main.jpg", "CALIXOBL.EXB", {573, 353}, {586, 353},
        {{232, 48, 36, 19}, {232, 62, 49, 58}, {288, 71, 217, 49}, {230, 120, 281, 177}, {528, 45, 32, 220}}},
-      {"timelist.jpg", "CALIXOBLR.EXB", {228, 258}, {237, 266},
+      {"timelist.jpg", "CALIXOBLR.EXB", {228, 266}, {237, 266},
        {{8, 16, 145, 21}, {10, 40, 143, 201}, {176, 21, 26, 207}}},
       {"memo.jpg", "CALIXOTOP.EXB", {258, 287}, {267, 298}, {{24, 32, 217, 185}, {41, 225, 72, 26}}},
       {"countdown.jpg", "CalixoMb.EXB", {350, 235}, {355, 239}, {{21, 34, 308, 161}}},

@@ -1,5 +1,5 @@
 // Fuzz target: arbitrary bytes opened as a table file, every field of every
-// record read, and a Locate over the whole table. The engine must refuse or
+// record read by name and by position, and a Locate over the whole table. The engine must refuse or
 // read; it must never read outside the file or crash.
 #include "dbf.h"
 
@@ -31,11 +31,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (int n = 1; n <= count; ++n) {
       table.GotoPhysical(n);
       (void)table.CurrentDeleted();
-      for (const auto &f : fields) {
+      for (size_t i = 0; i < fields.size(); ++i) {
+        const auto &f = fields[i];
         try {
           (void)table.StringGet(f.name);
-          if (f.type == 'N' || f.type == 'F')
+          (void)table.StringGetAt(static_cast<int>(i));
+          if (f.type == 'N' || f.type == 'F') {
             (void)table.FloatGet(f.name);
+            (void)table.FloatGetAt(static_cast<int>(i));
+          }
         } catch (const std::exception &) {
           // a field that does not read is an answer, not a fault
         }

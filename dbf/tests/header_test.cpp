@@ -229,10 +229,131 @@ INSTANTIATE_TEST_SUITE_P(Rows, HeaderReading, ::testing::Values(
     HeaderRow{"header length past the file", [](std::string &b) { put16(b, 8, 60000); }, -1},
     HeaderRow{"header length 32", [](std::string &b) { put16(b, 8, 32); }, -1},
     HeaderRow{"header length 0", [](std::string &b) { put16(b, 8, 0); }, -1},
-    HeaderRow{"no field before the terminator", [](std::string &b) { b[32] = '\x0d'; }, -1},
     HeaderRow{"file cut inside the descriptors", [](std::string &b) { b.resize(100); }, -1},
     HeaderRow{"file cut inside the header", [](std::string &b) { b.resize(20); }, -1},
     HeaderRow{"empty file", [](std::string &b) { b.clear(); }, -1}));
+
+// Tables without fields, as mapping tools write them for shapes without
+// attributes: a 33-byte header (or a terminator where the first descriptor
+// would be) and records of nothing but the deletion flag.
+std::string fieldlessTable(int headerLength, int recordLength, const std::string &records) {
+  std::string b(32, '\0');
+  b[0] = '\x03';
+  b[4] = 9;  // a stored count that is not trusted
+  put16(b, 8, headerLength);
+  put16(b, 10, recordLength);
+  // The terminator comes first; some writers leave room behind it.
+  b += '\x0d' + std::string(static_cast<size_t>(headerLength - 33), '\0');
+  return b + records + "\x1a";
+}
+
+struct FieldlessRow {
+  const char *what;
+  std::string bytes;
+  int records;
+  std::vector<int> live;  // the records a walk visits
+};
+
+TEST(TableWithoutFields, OpensWithItsRecords) {
+  std::string terminatorFirst = twoRecordTable();
+  terminatorFirst[32] = '\x0d';
+  const FieldlessRow rows[] = {
+      {"three records, the second deleted", fieldlessTable(33, 1, " * "), 3, {1, 3}},
+      {"no records", fieldlessTable(33, 1, ""), 0, {}},
+      {"no end mark", fieldlessTable(33, 1, "  ").substr(0, 35), 2, {1, 2}},
+      {"records longer than the deletion flag", fieldlessTable(33, 4, "    *xyz"), 2, {1}},
+      {"room for a descriptor left unused", fieldlessTable(65, 1, "   "), 3, {1, 2, 3}},
+      {"terminator where the first field would be", terminatorFirst, 2, {1, 2}},
+  };
+  for (const FieldlessRow &r : rows) {
+    SCOPED_TRACE(r.what);
+    dbf::MemoryFileSystem fs;
+    fs.setContents("SHAPES.DBF", r.bytes);
+    dbf::TDbfDataSet ds("T", &fs);
+    ds.SetTableName("shapes");
+    ASSERT_NO_THROW(ds.Open());
+    EXPECT_TRUE(ds.Fields().empty());
+    EXPECT_EQ(ds.RecordCount(), r.records);
+    std::vector<int> walked;
+    for (ds.First(); !ds.Eof(); ds.Next())
+      walked.push_back(ds.RecNo());
+    EXPECT_EQ(walked, r.live);
+    // Asking for a field, by name or by position, is the engine's usual error.
+    for (auto read : {std::function<void()>([&] { ds.StringGet("NAME"); }),
+                      std::function<void()>([&] { ds.StringGetAt(0); })}) {
+      try {
+        read();
+        ADD_FAILURE() << "a field was found";
+      } catch (const dbf::EDbfError &e) {
+        EXPECT_EQ(e.code(), 1003);
+      }
+    }
+  }
+}
+
+// Every other check of an untrusted header still holds without fields.
+TEST(TableWithoutFields, BrokenHeadersAreStillRefused) {
+  std::string lengthPastFile = fieldlessTable(33, 1, "");
+  put16(lengthPastFile, 8, 40);
+  std::string versionBad = fieldlessTable(33, 1, " ");
+  versionBad[0] = '\x04';
+  std::string recordLengthZero = fieldlessTable(33, 1, " ");
+  put16(recordLengthZero, 10, 0);
+  std::string foxProShort = fieldlessTable(33, 1, " ");
+  foxProShort[0] = '\x30';
+  std::string headerOf32 = fieldlessTable(33, 1, " ");
+  put16(headerOf32, 8, 32);
+  const std::pair<const char *, std::string> rows[] = {
+      {"header length past the file", lengthPastFile},
+      {"version 0x04", versionBad},
+      {"record length 0", recordLengthZero},
+      {"version 0x30 needs its block behind the terminator", foxProShort},
+      {"header length 32", headerOf32},
+  };
+  for (const auto &[what, bytes] : rows) {
+    SCOPED_TRACE(what);
+    dbf::MemoryFileSystem fs;
+    fs.setContents("SHAPES.DBF", bytes);
+    dbf::TDbfDataSet ds("T", &fs);
+    ds.SetTableName("shapes");
+    try {
+      ds.Open();
+      ADD_FAILURE() << "opened";
+    } catch (const dbf::EDbfError &e) {
+      EXPECT_EQ(e.code(), 1001);
+    }
+    EXPECT_FALSE(ds.Active());
+  }
+}
+
+// Appending, deleting and compacting work on records without fields.
+TEST(TableWithoutFields, RecordsAreAppendedAndPacked) {
+  calixo::ManualClock clock{kNow};
+  calixo::setClock(&clock);
+  dbf::MemoryFileSystem fs;
+  fs.setContents("SHAPES.DBF", fieldlessTable(33, 1, "  "));
+  dbf::TDbfDataSet ds("T", &fs);
+  ds.SetTableName("shapes");
+  ds.Open();
+  ds.Insert();
+  ds.Post();
+  EXPECT_EQ(ds.RecordCount(), 3);
+  std::string bytes = fs.contents("SHAPES.DBF");
+  EXPECT_EQ(bytes.size(), 33u + 3 + 1);
+  EXPECT_EQ(le32(bytes, 4), 3u);
+  EXPECT_EQ(bytes.substr(33), "   \x1a");
+  ds.GotoPosition(2);
+  ds.Delete();
+  ds.PackTo("packed");
+  ds.Close();
+  calixo::setClock(nullptr);
+  const std::string packed = fs.contents("PACKED.DBF");
+  ASSERT_EQ(packed.size(), 33u + 2 + 1);
+  EXPECT_EQ(le16(packed, 8), 33u);
+  EXPECT_EQ(le16(packed, 10), 1u);
+  EXPECT_EQ(le32(packed, 4), 2u);
+  EXPECT_EQ(packed.substr(32), "\x0d  \x1a");
+}
 
 TEST(ForeignHeader, VisualFoxProKeepsItsBlockBehindTheTerminator) {
   // Version 0x30: one descriptor, terminator, 263 bytes, then the records.

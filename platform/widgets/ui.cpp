@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -13,6 +14,32 @@ namespace {
 MessageHook &messageHook() {
   static MessageHook hook;
   return hook;
+}
+
+// While a hook is installed it also stands in for the user before the plain
+// message boxes that a loaded library shows itself (the shaping library's):
+// the hook gets the box's text and the box is answered with OK as soon as its
+// own event loop runs.
+class ForeignBoxAnswerer : public QObject {
+public:
+  using QObject::QObject;
+  bool eventFilter(QObject *watched, QEvent *event) override {
+    if (event->type() == QEvent::Show && messageHook()) {
+      if (auto *box = qobject_cast<QMessageBox *>(watched)) {
+        messageHook()(box->text());
+        QMetaObject::invokeMethod(box, [box] { box->done(QMessageBox::Ok); }, Qt::QueuedConnection);
+      }
+    }
+    return false;
+  }
+};
+
+void answerForeignBoxes() {
+  static QPointer<ForeignBoxAnswerer> answerer;
+  if (!answerer && qApp) {
+    answerer = new ForeignBoxAnswerer(qApp);
+    qApp->installEventFilter(answerer);
+  }
 }
 }  // namespace
 
@@ -35,7 +62,11 @@ void showMessage(const QString &text, QWidget *owner) {
   box.exec();
 }
 
-void setMessageHook(MessageHook hook) { messageHook() = std::move(hook); }
+void setMessageHook(MessageHook hook) {
+  messageHook() = std::move(hook);
+  if (messageHook())
+    answerForeignBoxes();
+}
 
 void reportError(const QString &text) {
   std::fprintf(stderr, "calixo: %s\n", text.toLocal8Bit().constData());

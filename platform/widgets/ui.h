@@ -42,6 +42,8 @@ public:
 
 // Installs a replacement for the message box (tests record the texts instead
 // of blocking); nullptr restores the real box. The hook gets the text shown.
+// While it is installed it also gets the text of every message box that a
+// loaded library shows itself, and each such box is answered with OK.
 using MessageHook = std::function<void(const QString &text)>;
 void setMessageHook(MessageHook hook);
 

@@ -74,8 +74,8 @@ struct SkinWindow {
 };
 
 const SkinWindow kSkins[] = {
-    {"main", ":/skins/main.jpg", "CALIXOBL.EXB", {573, 331}},
-    {"timelist", ":/skins/timelist.jpg", "CALIXOBLR.EXB", {228, 258}},
+    {"main", ":/skins/main.jpg", "CALIXOBL.EXB", {573, 353}},
+    {"timelist", ":/skins/timelist.jpg", "CALIXOBLR.EXB", {228, 266}},
     {"memo", ":/skins/memo.jpg", "CALIXOTOP.EXB", {258, 287}},
     {"countdown", ":/skins/countdown.jpg", "CalixoMb.EXB", {350, 235}},
 };

@@ -23,8 +23,8 @@ struct SkinRow {
   int w, h;
 };
 const SkinRow kSkins[] = {
-    {":/skins/main.jpg", 573, 331},
-    {":/skins/timelist.jpg", 228, 258},
+    {":/skins/main.jpg", 573, 353},
+    {":/skins/timelist.jpg", 228, 266},
     {":/skins/memo.jpg", 258, 287},
     {":/skins/countdown.jpg", 350, 235},
 };

@@ -120,21 +120,22 @@ void paintTitle(QPainter &p, const QPointF &baseline, const QString &text, int p
 }  // namespace
 
 QImage paintMainSkin() {
-  QImage img(573, 331, QImage::Format_RGB32);
+  QImage img(573, 353, QImage::Format_RGB32);
   QPainter p(&img);
-  paintFrame(p, img.size(), 16, QRectF(26.5, 5.5, 541, 320));
+  paintFrame(p, img.size(), 16, QRectF(26.5, 5.5, 541, 342));
 
-  // The red band on the left carries the name in gold, top to bottom.
+  // The red band on the left carries the name in gold, top to bottom, with a
+  // gold rule above and below it, centred on the window's height.
   p.setFont(chineseFont(15, true));
   p.setPen(colour::gold);
   const QString name = QStringLiteral("万年历");
   for (int i = 0; i < name.size(); ++i)
-    p.drawText(QRectF(4, 118 + i * 26, 22, 24), Qt::AlignCenter, name.mid(i, 1));
+    p.drawText(QRectF(4, 137 + i * 26, 22, 24), Qt::AlignCenter, name.mid(i, 1));
   p.setPen(QPen(colour::gold, 1));
-  p.drawLine(QPointF(15, 40), QPointF(15, 106));
-  p.drawLine(QPointF(15, 204), QPointF(15, 290));
+  p.drawLine(QPointF(15, 40), QPointF(15, 125));
+  p.drawLine(QPointF(15, 223), QPointF(15, 312));
   p.setBrush(colour::gold);
-  for (qreal y : {36.0, 110.0, 200.0, 294.0})
+  for (qreal y : {36.0, 129.0, 219.0, 316.0})
     p.drawEllipse(QPointF(15, y), 1.8, 1.8);
 
   // A dark gold mat around the month picture (33, 8, 192 x 292); its corners
@@ -171,15 +172,27 @@ QImage paintMainSkin() {
   // The button column (528..560 x 45..265) on a white panel.
   paintCard(p, QRectF(520.5, 37.5, 45, 239), 10);
 
-  paintSeal(p, QRectF(529, 285, 28, 28), QStringLiteral("历"));
-  paintMeander(p, QRectF(36, 308, 478, 13), QColor(196, 150, 64));
+  // The foot: a motto between gold rules under the picture and the card, the
+  // meander border along the bottom and the seal in the corner.
+  p.setFont(chineseFont(12));
+  p.setPen(colour::ink);
+  p.drawText(QRectF(36, 308, 478, 18), Qt::AlignCenter, QStringLiteral("岁 岁 年 年 · 日 日 是 好 日"));
+  p.setPen(QPen(colour::gold, 1));
+  p.drawLine(QPointF(44, 317.5), QPointF(196, 317.5));
+  p.drawLine(QPointF(354, 317.5), QPointF(506, 317.5));
+  p.setPen(Qt::NoPen);
+  p.setBrush(colour::gold);
+  for (qreal x : {42.0, 198.0, 352.0, 508.0})
+    p.drawEllipse(QPointF(x, 317.5), 1.6, 1.6);
+  paintMeander(p, QRectF(41, 330, 468, 13), QColor(196, 150, 64));
+  paintSeal(p, QRectF(529, 296, 28, 28), QStringLiteral("历"));
   return img;
 }
 
 QImage paintTimeListSkin() {
-  QImage img(228, 258, QImage::Format_RGB32);
+  QImage img(228, 266, QImage::Format_RGB32);
   QPainter p(&img);
-  paintFrame(p, img.size(), 14, QRectF(5.5, 5.5, 217, 247));
+  paintFrame(p, img.size(), 14, QRectF(5.5, 5.5, 217, 255));
   // EditDay (8, 16, 145 x 21) and the grid (10, 40, 143 x 201).
   paintCard(p, QRectF(5.5, 12.5, 151, 234), 5);
   p.setPen(QPen(colour::cardBorder, 1));
@@ -194,6 +207,8 @@ QImage paintTimeListSkin() {
   p.drawEllipse(QPointF(216, 220), 1.6, 1.6);
   p.setPen(QPen(colour::gold, 1));
   p.drawLine(QPointF(216, 46), QPointF(216, 214));
+  // A meander border of whole spirals along the foot, under both cards.
+  paintMeander(p, QRectF(14, 251, 189, 7), QColor(196, 150, 64));
   return img;
 }
 

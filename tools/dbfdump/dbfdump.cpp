@@ -99,14 +99,16 @@ void dumpTable(const std::string &path, std::ostream &out) {
     std::ostringstream line;
     line << "{\"record\":" << n << ",\"deleted\":" << (table.CurrentDeleted() ? "true" : "false")
         << ",\"fields\":{";
+    // Fields are read by position: a foreign file may name two fields alike.
     for (size_t i = 0; i < fields.size(); ++i) {
       const auto &f = fields[i];
+      const int at = static_cast<int>(i);
       line << (i ? "," : "") << jsonString(f.name) << ":";
-      const std::string text = table.StringGet(f.name);
+      const std::string text = table.StringGetAt(at);
       if (f.type == 'N' || f.type == 'F') {
         line << "{\"text\":" << jsonString(gbkToUtf8(text)) << ",\"value\":";
         try {
-          line << jsonNumber(table.FloatGet(f.name)) << "}";
+          line << jsonNumber(table.FloatGetAt(at)) << "}";
         } catch (const std::exception &e) {
           // A field that does not hold a number is shown with the engine's
           // complaint instead of a value; the rest of the file still dumps.

@@ -1,6 +1,8 @@
 // dbfdump: prints a table file as JSON lines -- the header first, then every
 // record in physical order, deleted ones included. Character fields are GBK on
 // disk and printed as UTF-8; numeric fields as the stored text and as a number.
+// A record's fields are printed in file order under their names, so a name
+// that a foreign file gives two fields appears twice, each with its own value.
 #pragma once
 
 #include <iosfwd>

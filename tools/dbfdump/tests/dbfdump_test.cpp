@@ -133,6 +133,53 @@ TEST_F(DbfDumpTest, FileWrittenByShapelib) {
   EXPECT_NE(lines[2].find("\"value\":1000000}"), std::string::npos) << lines[2];
 }
 
+// Mapping tools write a table without fields for shapes without attributes:
+// a 33-byte header and records of the deletion flag alone. shapelib writes
+// one when no field is added; its records are appended as raw tuples.
+TEST_F(DbfDumpTest, TableWithoutFieldsWrittenByShapelib) {
+  DBFHandle h = DBFCreate("shapes.dbf");
+  ASSERT_NE(h, nullptr);
+  DBFClose(h);
+  h = DBFOpen("shapes.dbf", "rb+");
+  ASSERT_NE(h, nullptr);
+  for (int i = 0; i < 3; ++i)
+    ASSERT_TRUE(DBFWriteTuple(h, i, const_cast<char *>(" ")));
+  ASSERT_TRUE(DBFMarkRecordDeleted(h, 1, 1));
+  DBFClose(h);
+
+  const auto lines = dumpLines("shapes.dbf");
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_NE(lines[0].find("\"records\":3,\"stored_count\":3,\"header_length\":33,\"record_length\":1,"
+                          "\"fields\":[]}"),
+            std::string::npos)
+      << lines[0];
+  EXPECT_EQ(lines[1], "{\"record\":1,\"deleted\":false,\"fields\":{}}");
+  EXPECT_EQ(lines[2], "{\"record\":2,\"deleted\":true,\"fields\":{}}");
+  EXPECT_EQ(lines[3], "{\"record\":3,\"deleted\":false,\"fields\":{}}");
+}
+
+// Fields are read by position: two fields of one name (shapelib allows it)
+// each print their own value, in file order.
+TEST_F(DbfDumpTest, TwoFieldsOfOneNameBothPrint) {
+  DBFHandle h = DBFCreate("twice.dbf");
+  ASSERT_NE(h, nullptr);
+  ASSERT_EQ(DBFAddField(h, "NAME", FTString, 8, 0), 0);
+  ASSERT_EQ(DBFAddField(h, "QTY", FTInteger, 3, 0), 1);
+  ASSERT_EQ(DBFAddField(h, "NAME", FTString, 8, 0), 2);
+  ASSERT_EQ(DBFAddField(h, "QTY", FTInteger, 3, 0), 3);
+  ASSERT_TRUE(DBFWriteStringAttribute(h, 0, 0, "first"));
+  ASSERT_TRUE(DBFWriteIntegerAttribute(h, 0, 1, 1));
+  ASSERT_TRUE(DBFWriteStringAttribute(h, 0, 2, "second"));
+  ASSERT_TRUE(DBFWriteIntegerAttribute(h, 0, 3, 2));
+  DBFClose(h);
+
+  const auto lines = dumpLines("twice.dbf");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1], "{\"record\":1,\"deleted\":false,\"fields\":{\"NAME\":\"first\","
+                      "\"QTY\":{\"text\":\"  1\",\"value\":1},\"NAME\":\"second\","
+                      "\"QTY\":{\"text\":\"  2\",\"value\":2}}}");
+}
+
 void writeBytes(const std::string &path, const std::string &bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
@@ -187,6 +234,21 @@ TEST_F(DbfDumpTest, RefusedFileGivesTheEnginesMessageAndExitOne) {
   const std::string out = run(std::string(DBFDUMP_EXE) + " missing.dbf 2>&1", status);
   EXPECT_EQ(WEXITSTATUS(status), 1);
   EXPECT_FALSE(out.empty());
+}
+
+// The command prints a table without fields like any other.
+TEST_F(DbfDumpTest, CommandPrintsATableWithoutFields) {
+  std::string h(32, '\0');
+  h[0] = 0x03;
+  h[8] = 33;
+  h[10] = 1;
+  writeBytes("bare.dbf", h + "\x0d" + " *" + "\x1a");
+  int status = 0;
+  const std::string out = run(std::string(DBFDUMP_EXE) + " bare.dbf 2>&1", status);
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << out;
+  EXPECT_NE(out.find("\"records\":2,"), std::string::npos) << out;
+  EXPECT_NE(out.find("{\"record\":2,\"deleted\":true,\"fields\":{}}"), std::string::npos) << out;
 }
 
 }  // namespace
