@@ -329,9 +329,20 @@ TEST_F(InputMethodEndToEnd, AStickyNoteStoresTheCommittedChineseAsGbk) {
 }
 
 // The input method can commit characters that GBK has no bytes for (here
-// fcitx5's character-code input, U+1F600): the row refuses one with a
-// message and the note drops it, and the tables keep what they had.
+// fcitx5's character-code input, U+1F600): the row and the note each refuse
+// one with a message, and the tables keep what they had.
 TEST_F(InputMethodEndToEnd, ACharacterGbkCannotHoldIsRefusedWhenTheInputMethodCommitsIt) {
+  // The refusal's message box, shown over the given windows; answered with
+  // Enter.
+  auto answerRefusal = [&](const std::vector<xcb_window_t> &before, const char *editor) {
+    const TopWindow box = newProgramWindow(before, 5s);
+    ASSERT_NE(box.id, 0u) << editor << " took a character GBK cannot hold without a word";
+    std::this_thread::sleep_for(300ms);
+    EXPECT_FALSE(ink(m_x.grab(box)).isNull()) << "the message box is empty";
+    xdo("mousemove " + std::to_string(box.x + box.width / 2) + " " + std::to_string(box.y + box.height / 2));
+    xdo("key Return");
+    EXPECT_TRUE(waitForViewable(m_x, box.id, false, 5s)) << "Enter did not dismiss the message";
+  };
   clickIn(m_main, kRed);
   const TopWindow list = newProgramWindow({m_main.id}, 5s);
   ASSERT_NE(list.id, 0u) << "the red button showed no time list";
@@ -343,13 +354,7 @@ TEST_F(InputMethodEndToEnd, ACharacterGbkCannotHoldIsRefusedWhenTheInputMethodCo
   ASSERT_TRUE(isChinese(shown)) << shown;
   xdo("key End");
   commitCharacterCode("U+1F600");
-  const TopWindow box = newProgramWindow({m_main.id, list.id}, 5s);
-  ASSERT_NE(box.id, 0u) << "the row took a character GBK cannot hold without a word";
-  std::this_thread::sleep_for(300ms);
-  EXPECT_FALSE(ink(m_x.grab(box)).isNull()) << "the message box is empty";
-  xdo("mousemove " + std::to_string(box.x + box.width / 2) + " " + std::to_string(box.y + box.height / 2));
-  xdo("key Return");
-  EXPECT_TRUE(waitForViewable(m_x, box.id, false, 5s)) << "Enter did not dismiss the message";
+  answerRefusal({m_main.id, list.id}, "the row");
   std::string stored;
   EXPECT_EQ(withFirstRecord("TIMELIST", [&](dbf::TDbfDataSet &t) { stored = t.StringGet("DO"); }), 1);
   EXPECT_EQ(stored, gbk(shown));
@@ -368,7 +373,8 @@ TEST_F(InputMethodEndToEnd, ACharacterGbkCannotHoldIsRefusedWhenTheInputMethodCo
   EXPECT_EQ(copiedText(), shown);
   xdo("key End");
   commitCharacterCode("U+1F600");
-  std::this_thread::sleep_for(500ms);
+  answerRefusal({m_main.id, list.id, memoList.id, note.id}, "the note");
+  clickIn(note, kNoteText);
   EXPECT_EQ(copiedText(), shown) << "the note kept a character GBK cannot hold";
   std::string memo;
   EXPECT_EQ(withFirstRecord("TextList", [&](dbf::TDbfDataSet &t) { memo = t.StringGet("TEXT"); }), 1);
