@@ -13,7 +13,7 @@ without the program's code:
   tools/lunar-years/disagreements.txt lists it for that lunar year, before
   2012 in the years KNOWN_EARLY lists. For 1912 to 2011 the program reads the
   classic year table verbatim, known faults included; the days on which that
-  table leaves the sources are CLASSIC_FAULTS, checked to be exactly those;
+  table leaves the sources are CLASSIC_DIFFERENCES, checked to be exactly those;
 - the solar term of a day comes from the committed table
   lunar/solartermtable.cpp (which tools/solar-terms/check-solar-terms.py
   checks against python3-ephem), read straight from its records;
@@ -51,36 +51,43 @@ FESTIVALS = {(1, 1): "春节", (1, 15): "元宵", (5, 5): "端午", (7, 7): "七
 FESTIVAL_NAMES = set(FESTIVALS.values()) | {"除夕"}
 
 # Lunar years (Gregorian number of the year's new year) before 2012 in which
-# one source leaves the other two. ICU places a handful of new moons that lie
-# close to midnight on the other day.
+# one source leaves the other two: ICU, which computes its months, places a
+# handful of new moons close to midnight on the other day. python3-lunardate
+# and liblunar-date read old tables of a common descent, so in 1954, 1956 and
+# 1978 the two of them outvote ICU where ICU and the sky are right (see
+# CLASSIC_DIFFERENCES).
 KNOWN_EARLY = {
     ("icu", 1917), ("icu", 1922), ("icu", 1933), ("icu", 1954), ("icu", 1955),
     ("icu", 1956), ("icu", 1978), ("icu", 1987), ("icu", 1998),
 }
 
-# The classic table's own faults: (first day, last day) of each run of days
-# on which its lunar date is not the sources'. The records are kept verbatim,
-# so the grid shows the table's date there, and its festival may sit a day
-# off; those days are checked against the table's own date (its next day for
-# 除夕) and the terms. Four runs start on 1 January, where a year's months and
-# the next record's new year disagree (after 1915, 1930, 1932 and 1943); the
-# others are a month recorded a day too long or too short, which the next
-# month's start puts right.
+# (first day, last day) of each run of days on which the classic year table,
+# which the program keeps verbatim, gives another lunar date than the
+# sources' majority; checked to be exactly these. The grid shows the table's
+# date, so on these days the label is checked against the table's own date
+# (its next day for 除夕) and the solar terms. The new moons were looked up
+# with python3-ephem, in Beijing time:
+# - the table's faults, where a festival may sit a day off the real calendar:
+#   four runs start on 1 January, where a year's months and the next record's
+#   new year disagree (after 1915, 1930, 1932 and 1943); the others begin a
+#   month a day before its new moon;
+# - "table right": the table, ICU and the new moon agree, lunardate and
+#   liblunar-date begin the month a day early.
 D = datetime.date
-CLASSIC_FAULTS = [
+CLASSIC_DIFFERENCES = [
     (D(1916, 1, 1), D(1916, 3, 3)),      # table 11-25, sources 11-26
     (D(1931, 1, 1), D(1931, 2, 16)),     # table 11-14, sources 11-13
-    (D(1932, 5, 5), D(1932, 6, 3)),      # table 4-1, sources 3-30
-    (D(1932, 7, 3), D(1932, 8, 1)),      # table 6-1, sources 5-30
-    (D(1932, 8, 31), D(1932, 10, 28)),   # table 8-1, sources 7-30
-    (D(1932, 11, 27), D(1932, 12, 26)),  # table 11-1, sources 10-30
+    (D(1932, 5, 5), D(1932, 6, 3)),      # table 4-1, sources 3-30; new moon 6 May 02:11
+    (D(1932, 7, 3), D(1932, 8, 1)),      # table 6-1, sources 5-30; new moon 4 July 06:19
+    (D(1932, 8, 31), D(1932, 10, 28)),   # table 8-1, sources 7-30; new moon 1 September 03:54
+    (D(1932, 11, 27), D(1932, 12, 26)),  # table 11-1, sources 10-30; new moon 28 November 08:43
     (D(1933, 1, 1), D(1933, 1, 25)),     # table 12-5, sources 12-6
-    (D(1943, 6, 2), D(1943, 12, 31)),    # table 5-1, sources 4-30
-    (D(1953, 8, 9), D(1953, 9, 7)),      # table 7-1, sources 6-30
-    (D(1954, 11, 25), D(1954, 12, 24)),  # table 11-1, sources 10-30
-    (D(1956, 12, 2), D(1956, 12, 31)),   # table 11-1, sources 10-30
-    (D(1978, 9, 2), D(1978, 10, 1)),     # table 7-30, sources 8-1
-    (D(1989, 8, 1), D(1989, 8, 30)),     # table 7-1, sources 6-30
+    (D(1943, 6, 2), D(1943, 12, 31)),    # table 5-1, sources 4-30; new moon 3 June 06:33
+    (D(1953, 8, 9), D(1953, 9, 7)),      # table 7-1, sources 6-30; new moon 10 August 00:09
+    (D(1954, 11, 25), D(1954, 12, 24)),  # table right: new moon 25 November 20:30
+    (D(1956, 12, 2), D(1956, 12, 31)),   # table right: new moon 2 December 16:12
+    (D(1978, 9, 2), D(1978, 10, 1)),     # table right: new moon 3 September 00:08
+    (D(1989, 8, 1), D(1989, 8, 30)),     # table 7-1, sources 6-30; new moon 2 August 00:05
 ]
 
 
@@ -178,8 +185,8 @@ def label(date, lunar, next_lunar, terms):
     return DAY_NAMES[day]
 
 
-def in_fault(d):
-    return any(a <= d <= b for a, b in CLASSIC_FAULTS)
+def in_classic_difference(d):
+    return any(a <= d <= b for a, b in CLASSIC_DIFFERENCES)
 
 
 def main(argv):
@@ -201,8 +208,8 @@ def main(argv):
         fields = line.split(",")
         tool[datetime.date.fromisoformat(fields[0])] = (
             (int(fields[1]), int(fields[2]), int(fields[3])), fields[4])
-    faults = []
-    moved = []  # festivals the classic faults move: the table's label (the sources')
+    differences = []
+    moved = []  # festivals the classic differences move: the table's label (the sources')
     specials = 0
     for d in want_days:
         if d not in tool:
@@ -211,8 +218,8 @@ def main(argv):
         lunar, got = tool[d]
         if lunar != dates[d]:
             # The classic table's own date, where it leaves the sources.
-            faults.append(d)
-            if d.year >= FIRST_LISTED_YEAR or not in_fault(d):
+            differences.append(d)
+            if d.year >= FIRST_LISTED_YEAR or not in_classic_difference(d):
                 problems.append("%s: lunar-table's lunar date %s, the sources' %s"
                                 % (d, lunar, dates[d]))
                 continue
@@ -230,15 +237,16 @@ def main(argv):
         specials += want in FESTIVAL_NAMES or want in TERM_NAMES
         if got != want:
             problems.append("%s: lunar-table labels it %s, want %s" % (d, got, want))
-    for a, b in CLASSIC_FAULTS:
-        if not all(x in faults for x in days(a, b)):
-            problems.append("classic fault %s to %s: the table agrees with the sources there now"
+    for a, b in CLASSIC_DIFFERENCES:
+        if not all(x in differences for x in days(a, b)):
+            problems.append("classic difference %s to %s: the table agrees with the sources there now"
                             % (a, b))
     for p in problems[:40]:
         print(p)
-    print("%d days, %d festivals and terms, %d days of the classic table's known faults "
-          "(festivals they move, the table's label with the sources' after it: %s), %d problems"
-          % (len(lines), specials, len(faults), ", ".join(moved), len(problems)))
+    print("%d days, %d festivals and terms, %d days on which the classic table leaves the "
+          "sources (festivals that moves, the table's label with the sources' after it: %s), "
+          "%d problems"
+          % (len(lines), specials, len(differences), ", ".join(moved), len(problems)))
     return 1 if problems else 0
 
 
