@@ -283,7 +283,8 @@ TEST_F(LunarLabelTest, FestivalModeLabelsAndTheirColour) {
     const Ink label = paintCell(col, row, true);
     EXPECT_EQ(label.text, QString::fromUtf8(r.text));
     const QColor ordinary = (col == 0 || col == 6) ? QColor(Qt::red) : QColor(Qt::black);
-    EXPECT_EQ(label.colour.name(), (r.special ? TMainForm::FestivalLabelColour() : ordinary).name());
+    const QColor want = r.special ? TMainForm::FestivalLabelColour() : ordinary;
+    EXPECT_EQ(label.colour.name(), want.name());
     // Legible and exactly in its colour, like every other label.
     ASSERT_FALSE(label.box.isEmpty());
     EXPECT_GE(label.box.height(), 9);
