@@ -36,6 +36,10 @@ namespace {
 const QColor kDesktopColour(0x3A, 0x6E, 0xA5);
 const QColor kSilver(0xC0, 0xC0, 0xC0);
 constexpr int kGridFontPoints = 8;
+// Festivals and solar terms: a strong blue, clear of the black and red of the
+// other labels, that reads on the white cells and, dark on light, on the
+// selection colour of the current cell too.
+const QColor kFestivalColour(0x00, 0x00, 0xC8);
 
 // Sets up label (a child of the window) as one of the window's labels.
 QLabel *makeLabel(QLabel *label, const char *name, QRect geometry, const QFont &font,
@@ -191,6 +195,7 @@ void TMainForm::FormCreate() {
   if (!calixo::fileExists(m_settings->FileName))
     m_settings->WriteDefaultSettings();
   m_lunarExtended = m_settings->LunarExtended();
+  m_lunarFestivals = m_lunarExtended && m_settings->LunarFestivals();
   loadSkinButtons();
   TableBusy = false;
   // 3. The skin drags this window.
@@ -377,12 +382,41 @@ void TMainForm::OnDrawGirdDateDrawCell(TCellCanvas &canvas, int col, int row, co
       small.setBold(canvas.Font.bold());
       small.setPointSize(std::max(1, (size - 2) / 2));
       canvas.Font = small;
+      std::string label;
+      if (m_lunarFestivals) {
+        const lunar::DayLabel day = festivalModeLabel(SelYear, SelMonth, d, *ld);
+        label = day.text;
+        if (day.special)
+          canvas.FontColor = FestivalLabelColour();
+      } else {
+        label = lunar::LunarLabel(*ld);
+      }
       // Clipped to its cell; the canvas narrows a label too long for it.
-      canvas.TextOut(cx - 6, cy, QString::fromStdString(lunar::LunarLabel(*ld)), rect);
+      canvas.TextOut(cx - 6, cy, QString::fromStdString(label), rect);
     }
   }
   if (HasEntries[static_cast<size_t>(k)] == 1)
     canvas.Draw(cx, bottom - 18, HaveDataBitmap);
+}
+
+QColor TMainForm::FestivalLabelColour() { return kFestivalColour; }
+
+lunar::DayLabel TMainForm::festivalModeLabel(int year, int month, int day,
+                                             const lunar::LunarDate &lunarDay) {
+  // 除夕 is known only from the next day, which may be in the next month or
+  // year; after the table's last day there is none, and no 除夕.
+  int nextYear = year, nextMonth = month, nextDay = day + 1;
+  if (nextDay > lunar::SolarMonthLength(year, month)) {
+    nextDay = 1;
+    if (++nextMonth > 12) {
+      nextMonth = 1;
+      ++nextYear;
+    }
+  }
+  const lunar::LunarDate next =
+      lunar::SolarToLunar(nextYear - 1911, nextMonth, nextDay, lunar::LunarTable::Extended)
+          .value_or(lunar::LunarDate{});
+  return lunar::FestivalModeLabel(year, month, day, lunarDay, next);
 }
 
 void TMainForm::OnDrawGridDateMouseUp(QMouseEvent *e) {

@@ -8,6 +8,7 @@
 // FormCreate runs the creation handler (settings, table, month, picture).
 #pragma once
 
+#include "lunar.h"
 #include "monthmodel.h"
 #include "timetable.h"
 
@@ -18,6 +19,7 @@
 #include <memory>
 #include <vector>
 
+class QColor;
 class QIcon;
 class QLabel;
 class TAlarmClock;
@@ -77,6 +79,8 @@ public:
   // The grid's draw-cell handler and release handler.
   void OnDrawGirdDateDrawCell(TCellCanvas &canvas, int col, int row, const QRect &rect);
   void OnDrawGridDateMouseUp(QMouseEvent *e);
+  // The colour of a festival's or a solar term's label.
+  static QColor FestivalLabelColour();
 
   // A picture button of the skin, its picture chosen by its Mainbutton key.
   TPictureButton *createSkinButton(const char *objectName, QPoint pos, const char *key,
@@ -121,10 +125,15 @@ private:
   void setMonthLabels();
   void showSelectedDayAsCurrent();
   void showDefaultPicture();
+  // The festival-mode label of a Gregorian date whose lunar date is lunarDay.
+  static lunar::DayLabel festivalModeLabel(int year, int month, int day,
+                                           const lunar::LunarDate &lunarDay);
 
   std::unique_ptr<TCalixoini> m_settings;
   // [Lunar] Extended=1: labels from the classic and the extended table.
   bool m_lunarExtended = false;
+  // [Lunar] Festivals=1 as well: festivals and solar terms in the labels.
+  bool m_lunarFestivals = false;
   std::unique_ptr<TTimeTable> m_timeTable;
   struct SkinButton {
     TPictureButton *button;

@@ -13,6 +13,8 @@ std::string TCalixoini::ReadSetting(const std::string &section, const std::strin
 
 bool TCalixoini::LunarExtended() const { return ReadSetting("Lunar", "Extended") == "1"; }
 
+bool TCalixoini::LunarFestivals() const { return ReadSetting("Lunar", "Festivals") == "1"; }
+
 bool TCalixoini::WriteDefaultSettings() const {
   if (calixo::fileExists(FileName))
     return true;

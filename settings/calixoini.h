@@ -21,4 +21,7 @@ public:
   // The switch outside the template: key Extended in section Lunar. Only
   // the value 1 turns the extended lunar table on.
   bool LunarExtended() const;
+  // Key Festivals in section Lunar, read the same way. The grid shows
+  // festivals and solar terms only when LunarExtended is on as well.
+  bool LunarFestivals() const;
 };

@@ -112,10 +112,34 @@ TEST_F(EndToEnd, StartsInAnEmptyFolderShowsOneShapedWindowAndEndsWithZero) {
   EXPECT_EQ(calixo.waitForExit(10s), 0);
 }
 
+// The ink of one day's label in a screenshot of the main window: pixels of
+// exactly colour in the lower part of the cell right of the label's start.
+// firstCell is the cell of day 1 (its weekday). The grid sits at (230, 120),
+// cells 38 x 25 under a header row; a label starts 6 pixels left of the
+// cell's centre, half-way down.
+int labelInk(const QImage &shot, int firstCell, int day, QRgb colour) {
+  const int k = firstCell + day - 1;
+  const int left = 230 + k % 7 * 38, top = 120 + (k / 7 + 1) * 25;
+  int ink = 0;
+  for (int y = top + 12; y < top + 25; ++y)
+    for (int px = left + 13; px < left + 38; ++px)
+      ink += (shot.pixel(px, y) | 0xFF000000u) == (colour | 0xFF000000u);
+  return ink;
+}
+
+QRgb weekdayColour(int firstCell, int day) {
+  const int col = (firstCell + day - 1) % 7;
+  return (col == 0 || col == 6) ? qRgb(255, 0, 0) : qRgb(0, 0, 0);
+}
+
+// The festivals' and solar terms' blue.
+constexpr QRgb kFestivalBlue = qRgb(0, 0, 0xC8);
+
 // Started as the launcher starts it in a new data folder (its first settings
-// turn on the extended lunar table), on 8 December 2026: every day of the
-// month shows its lunar label in pure black or red under the day number. The
-// screenshot is the README's picture of the main window.
+// turn on the extended lunar table and the festivals), on 8 December 2026:
+// every day of the month shows its lunar label under the day number, in pure
+// black or red, the two solar terms (大雪 on the 7th, 冬至 on the 22nd) in
+// blue. The screenshot is the README's picture of the main window.
 TEST_F(EndToEnd, FirstRunSettingsShowTodaysLunarDates) {
   copyRuntimeData(dir());
   std::ifstream in(CALIXO_FIRST_RUN_INI, std::ios::binary);
@@ -137,21 +161,50 @@ TEST_F(EndToEnd, FirstRunSettingsShowTodaysLunarDates) {
   ASSERT_FALSE(shot.isNull());
   EXPECT_TRUE(shot.save(QStringLiteral(CALIXO_SCREENSHOT), "PNG"));
 
-  // 1 December 2026 is a Tuesday. The grid sits at (230, 120), cells 38 x 25
-  // under a header row; a label starts 6 pixels left of the cell's centre,
-  // half-way down.
+  // 1 December 2026 is a Tuesday.
   for (int day = 1; day <= 31; ++day) {
     SCOPED_TRACE(day);
-    const int k = 2 + day - 1;
-    const int left = 230 + k % 7 * 38, top = 120 + (k / 7 + 1) * 25;
-    const QRgb colour = (k % 7 == 0 || k % 7 == 6) ? qRgb(255, 0, 0) : qRgb(0, 0, 0);
-    int ink = 0;
-    for (int y = top + 12; y < top + 25; ++y)
-      for (int px = left + 13; px < left + 38; ++px)
-        ink += (shot.pixel(px, y) | 0xFF000000u) == colour;
-    EXPECT_GE(ink, 15);
+    const bool term = day == 7 || day == 22;
+    EXPECT_GE(labelInk(shot, 2, day, term ? kFestivalBlue : weekdayColour(2, day)), 15);
+    EXPECT_EQ(labelInk(shot, 2, day, kFestivalBlue) > 0, term);
   }
   EXPECT_EQ(readFile("Calixo.ini"), firstRun);
+  x.sendDeleteWindow(windows[0].id);
+  EXPECT_EQ(calixo.waitForExit(10s), 0);
+}
+
+// The launcher's first settings on 17 February 2026, 春节: 立春 (the 4th),
+// 除夕 (the 16th), 春节 (the 17th, today, the selected cell) and 雨水 (the
+// 18th) are labelled in blue, every other day in its ordinary colour. The
+// screenshot is the README's picture of the festivals.
+TEST_F(EndToEnd, FirstRunSettingsShowFestivalsAndSolarTerms) {
+  copyRuntimeData(dir());
+  std::ifstream in(CALIXO_FIRST_RUN_INI, std::ios::binary);
+  const std::string firstRun{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  ASSERT_FALSE(firstRun.empty());
+  std::ofstream(dir() / "Calixo.ini", std::ios::binary) << firstRun;
+  X x;
+  ASSERT_TRUE(x.ok()) << "no X display";
+  Program calixo(dir(), "2026-02-17 09:00:00");
+  std::vector<TopWindow> windows;
+  const auto end = std::chrono::steady_clock::now() + 20s;
+  while (std::chrono::steady_clock::now() < end && calixo.running() && windows.empty()) {
+    windows = x.viewableTopWindows();
+    std::this_thread::sleep_for(50ms);
+  }
+  ASSERT_EQ(windows.size(), 1u);
+  std::this_thread::sleep_for(700ms);  // the first paint
+  const QImage shot = x.grab(windows[0]);
+  ASSERT_FALSE(shot.isNull());
+  EXPECT_TRUE(shot.save(QStringLiteral(CALIXO_FESTIVALS_SCREENSHOT), "PNG"));
+
+  // 1 February 2026 is a Sunday.
+  for (int day = 1; day <= 28; ++day) {
+    SCOPED_TRACE(day);
+    const bool special = day == 4 || day == 16 || day == 17 || day == 18;
+    EXPECT_GE(labelInk(shot, 0, day, special ? kFestivalBlue : weekdayColour(0, day)), 15);
+    EXPECT_EQ(labelInk(shot, 0, day, kFestivalBlue) > 0, special);
+  }
   x.sendDeleteWindow(windows[0].id);
   EXPECT_EQ(calixo.waitForExit(10s), 0);
 }

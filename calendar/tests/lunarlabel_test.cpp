@@ -56,6 +56,7 @@ struct Ink {
   QRect box;          // bounding box of every non-white pixel
   int offColour = 0;  // ink pixels not exactly the text colour
   QString text;       // the first text painted, empty when none
+  QColor colour;      // the colour it was painted in
   int left = 0, room = 0, advance = 0;
 };
 
@@ -94,6 +95,7 @@ protected:
       canvas.Font = form->DrawGridDate->font();
       form->OnDrawGirdDateDrawCell(canvas, col, row, cell);
       colour = canvas.FontColor;
+      ink.colour = colour;
       if (!canvas.texts.empty())
         ink.text = canvas.texts.front();
       ink.left = canvas.left;
@@ -151,6 +153,10 @@ TEST_F(LunarLabelTest, TheSwitchChoosesTheYearsThatGetLabels) {
       {"[Lunar]\r\nExtended=1\r\n", 1912, 1, 0},
       {"[Lunar]\r\nExtended=1\r\n", 1911, 12, 0},
       {"[Lunar]\r\nExtended=1\r\n", 2101, 1, 0},
+      // Festivals alone change nothing about the years.
+      {"[Lunar]\r\nFestivals=1\r\n", 2026, 12, 0},
+      {"[Lunar]\r\nFestivals=1\r\n", 2010, 12, 31},
+      {"[Lunar]\r\nExtended=1\r\nFestivals=1\r\n", 2100, 12, 31},
   };
   for (const Row &r : rows) {
     SCOPED_TRACE(testing::Message() << "\"" << r.settings << "\" " << r.year << "-" << r.month);
@@ -178,6 +184,9 @@ TEST_F(LunarLabelTest, LabelsAreLegibleInsideTheCellBelowTheDayNumber) {
       {"[Lunar]\r\nExtended=1\r\n", 2026, 12, ""},
       {"[Lunar]\r\nExtended=1\r\n", 2020, 5, "闰四月"},
       {"[Lunar]\r\nExtended=1\r\n", 2033, 12, "闰冬月"},
+      // Festival mode: 立春, 除夕, 春节 and 雨水 among the ordinary labels.
+      {"[Lunar]\r\nExtended=1\r\nFestivals=1\r\n", 2026, 2, "春节"},
+      {"[Lunar]\r\nExtended=1\r\nFestivals=1\r\n", 2033, 12, "闰冬月"},
   };
   for (const Row &r : rows) {
     SCOPED_TRACE(testing::Message() << r.year << "-" << r.month);
@@ -214,6 +223,78 @@ TEST_F(LunarLabelTest, LabelsAreLegibleInsideTheCellBelowTheDayNumber) {
     }
     form.reset();
   }
+}
+
+// The label of each listed day with the switches as given: the festival,
+// else the solar term, else the ordinary label, the first two in the
+// festivals' colour; without both switches at 1 the ordinary label in black
+// or red. 除夕 is found across the month's end (31 January 2022), never in a
+// leap month (闰五月初五 2009, 闰九月初九 2014), and precedes a term on the same day.
+TEST_F(LunarLabelTest, FestivalModeLabelsAndTheirColour) {
+  const char *both = "[Lunar]\r\nExtended=1\r\nFestivals=1\r\n";
+  const char *extended = "[Lunar]\r\nExtended=1\r\n";
+  const char *festivalsOnly = "[Lunar]\r\nFestivals=1\r\n";
+  const char *festivalsOff = "[Lunar]\r\nExtended=1\r\nFestivals=0\r\n";
+  const char *caseless = "[LUNAR]\r\nextended=1\r\nFESTIVALS = 1\r\n";
+  struct Row {
+    const char *settings;
+    int year, month, day;
+    const char *text;
+    bool special;
+  };
+  const Row rows[] = {
+      {both, 2026, 2, 1, "十四", false},  // a Sunday: red
+      {both, 2026, 2, 2, "十五", false},
+      {both, 2026, 2, 4, "立春", true},
+      {both, 2026, 2, 16, "除夕", true},
+      {both, 2026, 2, 17, "春节", true},
+      {both, 2026, 2, 18, "雨水", true},
+      {both, 2026, 2, 19, "初三", false},
+      {both, 2026, 3, 3, "元宵", true},
+      {both, 2026, 4, 5, "清明", true},
+      {both, 2025, 10, 6, "中秋", true},
+      {both, 2026, 12, 22, "冬至", true},
+      {both, 2027, 1, 15, "腊八", true},
+      {both, 2022, 1, 31, "除夕", true},
+      {both, 2022, 2, 1, "春节", true},
+      {both, 2009, 5, 28, "端午", true},
+      {both, 2009, 6, 27, "初五", false},
+      {both, 2014, 10, 2, "重阳", true},
+      {both, 2014, 11, 1, "初九", false},
+      {both, 1912, 2, 18, "春节", true},
+      {both, 2000, 2, 4, "除夕", true},  // and 立春
+      {both, 2000, 2, 19, "元宵", true},  // and 雨水
+      {caseless, 2026, 2, 17, "春节", true},
+      // The switches not both 1: the ordinary labels.
+      {extended, 2026, 2, 17, "正月", false},
+      {extended, 2026, 2, 4, "十七", false},
+      {festivalsOff, 2026, 2, 16, "廿九", false},
+      {festivalsOnly, 2010, 2, 14, "正月", false},
+      {festivalsOnly, 2010, 2, 13, "三十", false},
+  };
+  for (const Row &r : rows) {
+    SCOPED_TRACE(testing::Message() << "\"" << r.settings << "\" " << r.year << "-" << r.month
+                                    << "-" << r.day);
+    std::filesystem::remove("Calixo.ini");
+    create(r.settings);
+    showMonth(r.year, r.month);
+    const int k = FirstCell + r.day - 1;
+    const int col = k % 7, row = k / 7 + 1;
+    const Ink label = paintCell(col, row, true);
+    EXPECT_EQ(label.text, QString::fromUtf8(r.text));
+    const QColor ordinary = (col == 0 || col == 6) ? QColor(Qt::red) : QColor(Qt::black);
+    const QColor want = r.special ? TMainForm::FestivalLabelColour() : ordinary;
+    EXPECT_EQ(label.colour.name(), want.name());
+    // Legible and exactly in its colour, like every other label.
+    ASSERT_FALSE(label.box.isEmpty());
+    EXPECT_GE(label.box.height(), 9);
+    EXPECT_EQ(label.offColour, 0);
+    form.reset();
+  }
+  // Clearly apart from the black and red of the ordinary labels.
+  const QColor c = TMainForm::FestivalLabelColour();
+  EXPECT_GE(std::abs(c.red() - 0) + std::abs(c.green() - 0) + std::abs(c.blue() - 0), 150);
+  EXPECT_GE(std::abs(c.red() - 255) + std::abs(c.green() - 0) + std::abs(c.blue() - 0), 150);
 }
 
 }  // namespace

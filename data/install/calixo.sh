@@ -32,9 +32,10 @@ case "${1:-}" in
 esac
 
 # A folder made here for the first time starts with the program's own
-# settings template followed by the switch for the lunar dates of today
-# ([Lunar] Extended=1). A Calixo.ini deleted later is written again by the
-# program itself, as the plain template.
+# settings template followed by the switches for the lunar dates of today
+# and their festivals and solar terms ([Lunar] Extended=1, Festivals=1). A
+# Calixo.ini deleted later is written again by the program itself, as the
+# plain template.
 if [ ! -d "$work" ]; then
   mkdir -p "$work"
   if [ -e "$shipped/calixo-first-run.ini" ]; then

@@ -123,22 +123,47 @@ TEST_F(SettingsFile, LunarExtendedOnlyForTheValueOne) {
   EXPECT_FALSE(TCalixoini().LunarExtended());
 }
 
+TEST_F(SettingsFile, LunarFestivalsOnlyForTheValueOne) {
+  const std::pair<const char *, bool> rows[] = {
+      {"", false},
+      {"[Lunar]\r\nExtended=1\r\n", false},
+      {"[Lunar]\r\nFestivals=\r\n", false},
+      {"[Lunar]\r\nFestivals=0\r\n", false},
+      {"[Lunar]\r\nFestivals=yes\r\n", false},
+      {"[Lunar]\r\nFestivals=11\r\n", false},
+      {"[Lunar]\r\n;Festivals=1\r\n", false},
+      {"[Monthbmp]\r\nFestivals=1\r\n", false},
+      {"[Lunar]\r\nFestivals=1\r\n", true},
+      {"[LUNAR]\r\nfestivals = 1 \r\n", true},
+      {"[lunar]\r\nExtended=0\r\nFESTIVALS=1\r\n", true},
+  };
+  for (const auto &[extra, on] : rows) {
+    SCOPED_TRACE(extra);
+    std::ofstream("Calixo.ini", std::ios::binary) << TCalixoini::DefaultTemplate() << extra;
+    EXPECT_EQ(TCalixoini().LunarFestivals(), on);
+  }
+}
+
 // What the launcher writes into a user's new data folder: the template,
-// then the switch that turns on the extended lunar dates, with a comment.
-TEST(FirstRunSettings, AreTheTemplateAndTheLunarSwitch) {
+// then the switches that turn on the extended lunar dates and the festivals,
+// each with its comment.
+TEST(FirstRunSettings, AreTheTemplateAndTheLunarSwitches) {
   const std::string file = readFile(CALIXO_FIRST_RUN_INI);
   const std::string &t = TCalixoini::DefaultTemplate();
   ASSERT_GT(file.size(), t.size());
   EXPECT_EQ(file.substr(0, t.size()), t);
   EXPECT_EQ(file.substr(t.size()),
-            "[Lunar]\r\n" + gbk(";农历日期 1=1912年至2100年 其他或空=1921年至2010年") + "\r\nExtended=1\r\n");
+            "[Lunar]\r\n" + gbk(";农历日期 1=1912年至2100年 其他或空=1921年至2010年") +
+                "\r\nExtended=1\r\n" + gbk(";节日和节气 1=显示(须Extended=1) 其他或空=不显示") +
+                "\r\nFestivals=1\r\n");
 }
 
-TEST_F(SettingsFile, FirstRunSettingsTurnTheLunarSwitchOn) {
+TEST_F(SettingsFile, FirstRunSettingsTurnTheLunarSwitchesOn) {
   std::ofstream("Calixo.ini", std::ios::binary) << readFile(CALIXO_FIRST_RUN_INI);
   TCalixoini ini;
   EXPECT_TRUE(ini.WriteDefaultSettings());
   EXPECT_TRUE(ini.LunarExtended());
+  EXPECT_TRUE(ini.LunarFestivals());
   EXPECT_EQ(ini.ReadSetting("Mainbutton", "b1"), "");
 }
 

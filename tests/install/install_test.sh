@@ -59,8 +59,8 @@ kill $pid; wait $pid 2>/dev/null || true
 ! grep -qi lunar "$where/Calixo.ini" || fail "Calixo.ini of an existing folder has a [Lunar] section"
 
 # A folder the launcher makes itself starts with the shipped first settings
-# (the template and [Lunar] Extended=1); once deleted, the program writes the
-# plain template again.
+# (the template and [Lunar] Extended=1, Festivals=1); once deleted, the program
+# writes the plain template again.
 [ -e "$prefix/share/calixo/calixo-first-run.ini" ] || fail "calixo-first-run.ini was not installed"
 home2="$scratch/home2"
 mkdir -p "$home2"

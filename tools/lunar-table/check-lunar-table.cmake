@@ -98,6 +98,30 @@ expect_refused(--Extended 2012-01-01 2012-01-02)
 expect_refused(2012-01-01 2012-01-02 --extended)
 expect_refused(--extended --extended 2012-01-01 2012-01-02)
 
+# --festivals: the festival, else the solar term, else the ordinary label.
+# 除夕 is 腊月廿九 when 腊月 has 29 days; 2100-12-31 has no next day in the
+# table and is simply 腊月.
+set(OPTIONS --extended --festivals)
+expect_lines(2026-02-15 2026-02-18
+  "2026-02-15,114,12,28,廿八"
+  "2026-02-16,114,12,29,除夕"
+  "2026-02-17,115,1,1,春节"
+  "2026-02-18,115,1,2,雨水")
+expect_lines(2025-10-06 2025-10-06 "2025-10-06,114,8,15,中秋")
+expect_lines(2026-04-04 2026-04-05
+  "2026-04-04,115,2,17,十七"
+  "2026-04-05,115,2,18,清明")
+expect_lines(2026-12-22 2026-12-22 "2026-12-22,115,11,14,冬至")
+expect_lines(2027-01-15 2027-01-15 "2027-01-15,115,12,8,腊八")
+expect_lines(2100-12-31 2100-12-31 "2100-12-31,189,12,1,腊月")
+unset(OPTIONS)
+expect_refused(--festivals 2026-02-15 2026-02-18)
+expect_refused(--festivals --extended 2026-02-15 2026-02-18)
+expect_refused(--extended --festivals --festivals 2026-02-15 2026-02-18)
+expect_refused(--extended --festivals 2026-02-15)
+expect_refused(--extended --festivals 2011-12-31 2101-01-01)
+expect_refused(--extended 2026-02-15 2026-02-18 --festivals)
+
 # Wrong number of arguments.
 expect_refused()
 expect_refused(2001-05-21)

@@ -1,16 +1,20 @@
-// lunar-table [--extended] FROM TO: one line per Gregorian date from FROM to
-// TO (both YYYY-MM-DD, inclusive):
+// lunar-table [--extended [--festivals]] FROM TO: one line per Gregorian date
+// from FROM to TO (both YYYY-MM-DD, inclusive):
 //   YYYY-MM-DD,RocYear,Month,Day,Label
 // RocYear, Month and Day are the lunar date (Month negative for a leap month),
 // Label the month grid's text for that day, in UTF-8. The classic table covers
 // 1912-02-18 to 2011-12-31; with --extended its extension is read too, to
-// 2100-12-31.
+// 2100-12-31. --festivals gives the label the grid shows with festivals on:
+// the day's festival, else its solar term, else the ordinary label. The grid
+// shows festivals only with the extended table, so --festivals without
+// --extended is refused.
 // Exit status: 0 on success, 2 for a bad argument or a date the table does not
 // cover, 1 when the output cannot be written.
 #include "lunar.h"
 
 #include <cstdio>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -55,6 +59,7 @@ SolarDate nextDay(SolarDate d) {
 }
 
 lunar::LunarTable g_table = lunar::LunarTable::Classic;
+bool g_festivals = false;
 
 std::optional<lunar::LunarDate> toLunar(SolarDate d) {
   return lunar::SolarToLunar(d.year - 1911, d.month, d.day, g_table);
@@ -65,10 +70,20 @@ const char *lastDate() {
 }
 
 int usage() {
-  std::fputs("usage: lunar-table [--extended] FROM TO   (dates as YYYY-MM-DD, inclusive,\n"
-             "       from 1912-02-18 to 2011-12-31, or to 2100-12-31 with --extended)\n",
+  std::fputs("usage: lunar-table [--extended [--festivals]] FROM TO   (dates as YYYY-MM-DD,\n"
+             "       inclusive, from 1912-02-18 to 2011-12-31, or to 2100-12-31 with\n"
+             "       --extended; --festivals labels festivals and solar terms)\n",
              stderr);
   return 2;
+}
+
+// The label of a day whose lunar date is l.
+std::string label(SolarDate d, const lunar::LunarDate &l) {
+  if (!g_festivals)
+    return lunar::LunarLabel(l);
+  // 除夕 needs the next day, which the table may not hold (after 2100-12-31).
+  const lunar::LunarDate next = toLunar(nextDay(d)).value_or(lunar::LunarDate{});
+  return lunar::FestivalModeLabel(d.year, d.month, d.day, l, next).text;
 }
 
 // Parses one argument; prints the reason and returns nullopt when it is not
@@ -90,10 +105,20 @@ std::optional<SolarDate> argumentDate(const char *name, const char *arg) {
 }  // namespace
 
 int main(int argc, char **argv) {
-  if (argc == 4 && std::string_view(argv[1]) == "--extended") {
+  if (argc >= 4 && std::string_view(argv[1]) == "--extended") {
     g_table = lunar::LunarTable::Extended;
     --argc;
     ++argv;
+    if (argc >= 4 && std::string_view(argv[1]) == "--festivals") {
+      g_festivals = true;
+      --argc;
+      ++argv;
+    }
+  } else if (argc >= 2 && std::string_view(argv[1]) == "--festivals") {
+    std::fputs("lunar-table: --festivals needs --extended (written before it): the grid shows\n"
+               "festivals only with the extended table\n",
+               stderr);
+    return 2;
   }
   if (argc != 3)
     return usage();
@@ -114,7 +139,7 @@ int main(int argc, char **argv) {
       return 1;
     }
     std::printf("%04d-%02d-%02d,%d,%d,%d,%s\n", d.year, d.month, d.day, l->year, l->month,
-                l->day, lunar::LunarLabel(*l).c_str());
+                l->day, label(d, *l).c_str());
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     std::fputs("lunar-table: cannot write the output\n", stderr);
