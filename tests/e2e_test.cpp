@@ -55,6 +55,27 @@ std::vector<int> fieldOfEveryRecord(const char *table, const char *field) {
   return values;
 }
 
+// Fills dir as the launcher fills a new data folder: the shipped files and
+// its first settings, which it returns ("" when they cannot be read).
+std::string useFirstRunSettings(const std::filesystem::path &dir) {
+  copyRuntimeData(dir);
+  std::ifstream in(CALIXO_FIRST_RUN_INI, std::ios::binary);
+  const std::string firstRun{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::ofstream(dir / "Calixo.ini", std::ios::binary) << firstRun;
+  return firstRun;
+}
+
+// The viewable windows once the program shows any, within 20 seconds.
+std::vector<TopWindow> windowsAfterStart(X &x, Program &calixo) {
+  std::vector<TopWindow> windows;
+  const auto end = std::chrono::steady_clock::now() + 20s;
+  while (std::chrono::steady_clock::now() < end && calixo.running() && windows.empty()) {
+    windows = x.viewableTopWindows();
+    std::this_thread::sleep_for(50ms);
+  }
+  return windows;
+}
+
 // The sticky notes on the screen, left to right.
 std::vector<TopWindow> notesOnScreen(X &x) {
   std::vector<TopWindow> notes;
@@ -141,20 +162,12 @@ constexpr QRgb kFestivalBlue = qRgb(0, 0, 0xC8);
 // black or red, the two solar terms (大雪 on the 7th, 冬至 on the 22nd) in
 // blue. The screenshot is the README's picture of the main window.
 TEST_F(EndToEnd, FirstRunSettingsShowTodaysLunarDates) {
-  copyRuntimeData(dir());
-  std::ifstream in(CALIXO_FIRST_RUN_INI, std::ios::binary);
-  const std::string firstRun{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string firstRun = useFirstRunSettings(dir());
   ASSERT_FALSE(firstRun.empty());
-  std::ofstream(dir() / "Calixo.ini", std::ios::binary) << firstRun;
   X x;
   ASSERT_TRUE(x.ok()) << "no X display";
   Program calixo(dir(), "2026-12-08 09:00:00");
-  std::vector<TopWindow> windows;
-  const auto end = std::chrono::steady_clock::now() + 20s;
-  while (std::chrono::steady_clock::now() < end && calixo.running() && windows.empty()) {
-    windows = x.viewableTopWindows();
-    std::this_thread::sleep_for(50ms);
-  }
+  const std::vector<TopWindow> windows = windowsAfterStart(x, calixo);
   ASSERT_EQ(windows.size(), 1u);
   std::this_thread::sleep_for(700ms);  // the first paint
   const QImage shot = x.grab(windows[0]);
@@ -178,20 +191,12 @@ TEST_F(EndToEnd, FirstRunSettingsShowTodaysLunarDates) {
 // 18th) are labelled in blue, every other day in its ordinary colour. The
 // screenshot is the README's picture of the festivals.
 TEST_F(EndToEnd, FirstRunSettingsShowFestivalsAndSolarTerms) {
-  copyRuntimeData(dir());
-  std::ifstream in(CALIXO_FIRST_RUN_INI, std::ios::binary);
-  const std::string firstRun{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string firstRun = useFirstRunSettings(dir());
   ASSERT_FALSE(firstRun.empty());
-  std::ofstream(dir() / "Calixo.ini", std::ios::binary) << firstRun;
   X x;
   ASSERT_TRUE(x.ok()) << "no X display";
   Program calixo(dir(), "2026-02-17 09:00:00");
-  std::vector<TopWindow> windows;
-  const auto end = std::chrono::steady_clock::now() + 20s;
-  while (std::chrono::steady_clock::now() < end && calixo.running() && windows.empty()) {
-    windows = x.viewableTopWindows();
-    std::this_thread::sleep_for(50ms);
-  }
+  const std::vector<TopWindow> windows = windowsAfterStart(x, calixo);
   ASSERT_EQ(windows.size(), 1u);
   std::this_thread::sleep_for(700ms);  // the first paint
   const QImage shot = x.grab(windows[0]);
