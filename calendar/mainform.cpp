@@ -403,18 +403,10 @@ QColor TMainForm::FestivalLabelColour() { return kFestivalColour; }
 
 lunar::DayLabel TMainForm::festivalModeLabel(int year, int month, int day,
                                              const lunar::LunarDate &lunarDay) {
-  // 除夕 is known only from the next day, which may be in the next month or
-  // year; after the table's last day there is none, and no 除夕.
-  int nextYear = year, nextMonth = month, nextDay = day + 1;
-  if (nextDay > lunar::SolarMonthLength(year, month)) {
-    nextDay = 1;
-    if (++nextMonth > 12) {
-      nextMonth = 1;
-      ++nextYear;
-    }
-  }
+  // 除夕 is known only from the next day; after the table's last day there
+  // is none, and no 除夕.
   const lunar::LunarDate next =
-      lunar::SolarToLunar(nextYear - 1911, nextMonth, nextDay, lunar::LunarTable::Extended)
+      lunar::LunarDateOfNextDay(year, month, day, lunar::LunarTable::Extended)
           .value_or(lunar::LunarDate{});
   return lunar::FestivalModeLabel(year, month, day, lunarDay, next);
 }

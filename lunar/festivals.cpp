@@ -40,6 +40,17 @@ std::string FestivalName(const LunarDate &day, const LunarDate &nextDay) {
   return {};
 }
 
+std::optional<LunarDate> LunarDateOfNextDay(int year, int month, int day, LunarTable table) {
+  if (++day > SolarMonthLength(year, month)) {
+    day = 1;
+    if (++month > 12) {
+      month = 1;
+      ++year;
+    }
+  }
+  return SolarToLunar(year - 1911, month, day, table);
+}
+
 DayLabel FestivalModeLabel(int year, int month, int dayOfMonth, const LunarDate &day,
                            const LunarDate &nextDay) {
   std::string festival = FestivalName(day, nextDay);

@@ -62,6 +62,11 @@ std::string LunarMonthName(int month);  // negative: "闰" + name of -month
 // The grid's label for a lunar date: the day's name, or on day 1 the month's name.
 std::string LunarLabel(const LunarDate &d);
 
+// The lunar date of the Gregorian day after (year, month, day), a Gregorian
+// year, by the given table; nullopt past the table's last day.
+std::optional<LunarDate> LunarDateOfNextDay(int year, int month, int day,
+                                            LunarTable table = LunarTable::Classic);
+
 // The traditional festival of a lunar date, UTF-8, or "" for none. nextDay is
 // the lunar date of the following Gregorian day: 除夕 is the day whose next
 // day is 正月初一, however long 腊月 is. Days of a leap month are never festivals.

@@ -27,15 +27,8 @@ LunarDate lunarOf(int year, int month, int day) {
 
 // The lunar dates of a Gregorian day and of the day after it.
 std::pair<LunarDate, LunarDate> lunarDays(int year, int month, int day) {
-  int nextYear = year, nextMonth = month, nextDay = day + 1;
-  if (nextDay > lunar::SolarMonthLength(year, month)) {
-    nextDay = 1;
-    if (++nextMonth > 12) {
-      nextMonth = 1;
-      ++nextYear;
-    }
-  }
-  return {lunarOf(year, month, day), lunarOf(nextYear, nextMonth, nextDay)};
+  return {lunarOf(year, month, day),
+          lunar::LunarDateOfNextDay(year, month, day).value_or(LunarDate{})};
 }
 
 }  // namespace

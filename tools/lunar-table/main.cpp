@@ -82,7 +82,8 @@ std::string label(SolarDate d, const lunar::LunarDate &l) {
   if (!g_festivals)
     return lunar::LunarLabel(l);
   // 除夕 needs the next day, which the table may not hold (after 2100-12-31).
-  const lunar::LunarDate next = toLunar(nextDay(d)).value_or(lunar::LunarDate{});
+  const lunar::LunarDate next =
+      lunar::LunarDateOfNextDay(d.year, d.month, d.day, g_table).value_or(lunar::LunarDate{});
   return lunar::FestivalModeLabel(d.year, d.month, d.day, l, next).text;
 }
 
