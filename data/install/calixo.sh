@@ -31,16 +31,22 @@ case "${1:-}" in
     exit 0 ;;
 esac
 
-# A folder made here for the first time starts with the program's own
-# settings template followed by the switches for the lunar dates of today
-# and their festivals and solar terms ([Lunar] Extended=1, Festivals=1). A
-# Calixo.ini deleted later is written again by the program itself, as the
-# plain template.
-if [ ! -d "$work" ]; then
-  mkdir -p "$work"
-  if [ -e "$shipped/calixo-first-run.ini" ]; then
-    cp "$shipped/calixo-first-run.ini" "$work/Calixo.ini"
-  fi
+# A data folder the program has never run in (no settings and no time table
+# yet, whether the folder is new or the install put the shipped files there,
+# as an install in ~/.local does) starts with the program's own settings
+# template followed by the switches for the lunar dates of today and their
+# festivals and solar terms ([Lunar] Extended=1, Festivals=1). A Calixo.ini
+# deleted later is written again by the program itself, as the plain
+# template, since the time table is there by then.
+used=0
+for f in "$work"/*; do
+  case "${f##*/}" in
+    [Cc][Aa][Ll][Ii][Xx][Oo].[Ii][Nn][Ii] | [Tt][Ii][Mm][Ee][Ll][Ii][Ss][Tt].[Dd][Bb][Ff]) used=1 ;;
+  esac
+done
+mkdir -p "$work"
+if [ "$used" = 0 ] && [ -e "$shipped/calixo-first-run.ini" ]; then
+  cp "$shipped/calixo-first-run.ini" "$work/Calixo.ini"
 fi
 for f in "$shipped"/*.EXB "$shipped"/*.bmp; do
   [ -e "$f" ] || continue

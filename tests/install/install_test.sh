@@ -53,10 +53,10 @@ kill $pid; wait $pid 2>/dev/null || true
 [ -e "$where/CALIXOBL.EXB" ] || fail "region files were not copied to the working folder"
 [ "$(cat "$where/calixo.bmp")" = "mine" ] || fail "the user's calixo.bmp was replaced"
 
-# The program, not the launcher, wrote the settings of a folder that existed:
-# the plain 43-line template.
-[ "$(grep -c '' "$where/Calixo.ini")" = 43 ] || fail "Calixo.ini of an existing folder is not the template"
-! grep -qi lunar "$where/Calixo.ini" || fail "Calixo.ini of an existing folder has a [Lunar] section"
+# The program had never run in that folder: the launcher gave it the first
+# settings, beside the user's own picture.
+cmp -s "$where/Calixo.ini" "$prefix/share/calixo/calixo-first-run.ini" ||
+  fail "a folder the program never ran in did not get the first-run settings"
 
 # A folder the launcher makes itself starts with the shipped first settings
 # (the template and [Lunar] Extended=1, Festivals=1); once deleted, the program
@@ -82,6 +82,20 @@ rm "$where2/Calixo.ini"
 start_and_stop
 [ "$(grep -c '' "$where2/Calixo.ini")" = 43 ] || fail "a deleted Calixo.ini did not come back as the template"
 ! grep -qi lunar "$where2/Calixo.ini" || fail "a deleted Calixo.ini came back with a [Lunar] section"
+
+# Installed in ~/.local, the shipped files and the data share one folder,
+# which exists before the first start: it still gets the first settings.
+where3="$prefix/share/calixo"
+HOME="$home2" CALIXO_HOME="$where3" QT_QPA_PLATFORM=offscreen "$prefix/bin/calixo" &
+pid=$!
+for _ in $(seq 1 100); do
+  [ -e "$where3/Calixo.ini" ] && [ -e "$where3/TimeList.dbf" -o -e "$where3/TIMELIST.DBF" ] && break
+  sleep 0.1
+done
+kill -0 $pid 2>/dev/null || fail "the installed program did not keep running in its own folder"
+kill $pid; wait $pid 2>/dev/null || true
+cmp -s "$where3/Calixo.ini" "$where3/calixo-first-run.ini" ||
+  fail "the shipped folder used as the data folder did not get the first-run settings"
 
 HOME="$home" XDG_CONFIG_HOME= "$prefix/bin/calixo" --enable-autostart >/dev/null
 [ -e "$home/.config/autostart/calixo.desktop" ] || fail "autostart entry not written"
