@@ -155,10 +155,11 @@ void BM_StartupMainWindow(benchmark::State &state) { runStartup(state, true); }
 BENCHMARK(BM_StartupBareWindow)->Arg(10)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_StartupMainWindow)->Arg(10)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
-// RefreshMonth runs in this process; the start-up children fork before it
-// creates its application object, so none of them inherits one.
-void BM_RefreshMonthInProcess(benchmark::State &state) {
-  const fs::path &dir = folderWithEntries(static_cast<int>(state.range(0)));
+// Runs body(app, form) in dir with the main window created in this process,
+// then goes back to the folder it came from. The start-up children fork
+// before any application object exists here, so none of them inherits one.
+template <class Body>
+void withMainForm(const fs::path &dir, Body body) {
   const fs::path old = fs::current_path();
   fs::current_path(dir);
   calixo::setClock(&g_clock);
@@ -170,13 +171,20 @@ void BM_RefreshMonthInProcess(benchmark::State &state) {
     calixo::CalixoApplication app(argc, argv);
     TMainForm form;
     form.FormCreate();
-    for (auto _ : state) {
-      form.RefreshMonth();
-      benchmark::DoNotOptimize(HasEntries.data());
-    }
-    state.counters["entries"] = static_cast<double>(form.DbfDataSetTIMELIST->RecordCount());
+    body(app, form);
   }
   fs::current_path(old);
+}
+
+void BM_RefreshMonthInProcess(benchmark::State &state) {
+  withMainForm(folderWithEntries(static_cast<int>(state.range(0))),
+               [&](calixo::CalixoApplication &, TMainForm &form) {
+                 for (auto _ : state) {
+                   form.RefreshMonth();
+                   benchmark::DoNotOptimize(HasEntries.data());
+                 }
+                 state.counters["entries"] = static_cast<double>(form.DbfDataSetTIMELIST->RecordCount());
+               });
 }
 BENCHMARK(BM_RefreshMonthInProcess)->Arg(10000)->Unit(benchmark::kMillisecond);
 
@@ -199,23 +207,13 @@ public:
 // their colour); 0: the plain settings, under which 2026 has none.
 void BM_MonthChangePainted(benchmark::State &state) {
   const fs::path &dir = folderWithEntries(static_cast<int>(state.range(0)));
-  const fs::path old = fs::current_path();
-  fs::current_path(dir);
   if (state.range(1) >= 1)
-    std::ofstream("Calixo.ini", std::ios::binary | std::ios::trunc)
+    std::ofstream(dir / "Calixo.ini", std::ios::binary | std::ios::trunc)
         << TCalixoini::DefaultTemplate() << "[Lunar]\r\nExtended=1\r\n"
         << (state.range(1) == 2 ? "Festivals=1\r\n" : "");
   else
-    fs::remove("Calixo.ini");
-  calixo::setClock(&g_clock);
-  calixo::setMessageHook([](const QString &) {});
-  static int argc = 1;
-  static char name[] = "calixo";
-  static char *argv[] = {name, nullptr};
-  {
-    calixo::CalixoApplication app(argc, argv);
-    TMainForm form;
-    form.FormCreate();
+    fs::remove(dir / "Calixo.ini");
+  withMainForm(dir, [&](calixo::CalixoApplication &app, TMainForm &form) {
     form.show();
     app.processEvents();
     PaintCount count;
@@ -229,9 +227,8 @@ void BM_MonthChangePainted(benchmark::State &state) {
       form.DrawGridDate->repaint();
     }
     state.counters["grid_paints"] = benchmark::Counter(count.paints, benchmark::Counter::kAvgIterations);
-  }
-  fs::remove("Calixo.ini");
-  fs::current_path(old);
+  });
+  fs::remove(dir / "Calixo.ini");
 }
 // Over 10 entries the month's layout is quick and the labels' share shows.
 BENCHMARK(BM_MonthChangePainted)

@@ -7,6 +7,8 @@
 #include "clock.h"
 #include "dbf.h"
 
+#include <set>
+
 namespace {
 
 using namespace e2e;
@@ -156,34 +158,44 @@ QRgb weekdayColour(int firstCell, int day) {
 // The festivals' and solar terms' blue.
 constexpr QRgb kFestivalBlue = qRgb(0, 0, 0xC8);
 
+// Starts the program with the launcher's first settings on date (9:00), saves
+// its window as screenshot, and checks every day of the month: its label is
+// drawn under the day number in the festival blue exactly for the days in
+// special, else in its weekday's black or red. firstColumn is the column of
+// the 1st, days the month's length. The settings file is only ever read.
+void checkFirstRunMonth(const std::filesystem::path &dir, const char *date, int firstColumn, int days,
+                        const std::set<int> &special, const QString &screenshot) {
+  const std::string firstRun = useFirstRunSettings(dir);
+  ASSERT_FALSE(firstRun.empty());
+  X x;
+  ASSERT_TRUE(x.ok()) << "no X display";
+  Program calixo(dir, date);
+  const std::vector<TopWindow> windows = windowsAfterStart(x, calixo);
+  ASSERT_EQ(windows.size(), 1u);
+  std::this_thread::sleep_for(700ms);  // the first paint
+  const QImage shot = x.grab(windows[0]);
+  ASSERT_FALSE(shot.isNull());
+  EXPECT_TRUE(shot.save(screenshot, "PNG"));
+
+  for (int day = 1; day <= days; ++day) {
+    SCOPED_TRACE(day);
+    const bool blue = special.count(day) > 0;
+    EXPECT_GE(labelInk(shot, firstColumn, day, blue ? kFestivalBlue : weekdayColour(firstColumn, day)), 15);
+    EXPECT_EQ(labelInk(shot, firstColumn, day, kFestivalBlue) > 0, blue);
+  }
+  EXPECT_EQ(readFile("Calixo.ini"), firstRun);
+  x.sendDeleteWindow(windows[0].id);
+  EXPECT_EQ(calixo.waitForExit(10s), 0);
+}
+
 // Started as the launcher starts it in a new data folder (its first settings
 // turn on the extended lunar table and the festivals), on 8 December 2026:
 // every day of the month shows its lunar label under the day number, in pure
 // black or red, the two solar terms (大雪 on the 7th, 冬至 on the 22nd) in
 // blue. The screenshot is the README's picture of the main window.
 TEST_F(EndToEnd, FirstRunSettingsShowTodaysLunarDates) {
-  const std::string firstRun = useFirstRunSettings(dir());
-  ASSERT_FALSE(firstRun.empty());
-  X x;
-  ASSERT_TRUE(x.ok()) << "no X display";
-  Program calixo(dir(), "2026-12-08 09:00:00");
-  const std::vector<TopWindow> windows = windowsAfterStart(x, calixo);
-  ASSERT_EQ(windows.size(), 1u);
-  std::this_thread::sleep_for(700ms);  // the first paint
-  const QImage shot = x.grab(windows[0]);
-  ASSERT_FALSE(shot.isNull());
-  EXPECT_TRUE(shot.save(QStringLiteral(CALIXO_SCREENSHOT), "PNG"));
-
   // 1 December 2026 is a Tuesday.
-  for (int day = 1; day <= 31; ++day) {
-    SCOPED_TRACE(day);
-    const bool term = day == 7 || day == 22;
-    EXPECT_GE(labelInk(shot, 2, day, term ? kFestivalBlue : weekdayColour(2, day)), 15);
-    EXPECT_EQ(labelInk(shot, 2, day, kFestivalBlue) > 0, term);
-  }
-  EXPECT_EQ(readFile("Calixo.ini"), firstRun);
-  x.sendDeleteWindow(windows[0].id);
-  EXPECT_EQ(calixo.waitForExit(10s), 0);
+  checkFirstRunMonth(dir(), "2026-12-08 09:00:00", 2, 31, {7, 22}, QStringLiteral(CALIXO_SCREENSHOT));
 }
 
 // The launcher's first settings on 17 February 2026, 春节: 立春 (the 4th),
@@ -191,27 +203,9 @@ TEST_F(EndToEnd, FirstRunSettingsShowTodaysLunarDates) {
 // 18th) are labelled in blue, every other day in its ordinary colour. The
 // screenshot is the README's picture of the festivals.
 TEST_F(EndToEnd, FirstRunSettingsShowFestivalsAndSolarTerms) {
-  const std::string firstRun = useFirstRunSettings(dir());
-  ASSERT_FALSE(firstRun.empty());
-  X x;
-  ASSERT_TRUE(x.ok()) << "no X display";
-  Program calixo(dir(), "2026-02-17 09:00:00");
-  const std::vector<TopWindow> windows = windowsAfterStart(x, calixo);
-  ASSERT_EQ(windows.size(), 1u);
-  std::this_thread::sleep_for(700ms);  // the first paint
-  const QImage shot = x.grab(windows[0]);
-  ASSERT_FALSE(shot.isNull());
-  EXPECT_TRUE(shot.save(QStringLiteral(CALIXO_FESTIVALS_SCREENSHOT), "PNG"));
-
   // 1 February 2026 is a Sunday.
-  for (int day = 1; day <= 28; ++day) {
-    SCOPED_TRACE(day);
-    const bool special = day == 4 || day == 16 || day == 17 || day == 18;
-    EXPECT_GE(labelInk(shot, 0, day, special ? kFestivalBlue : weekdayColour(0, day)), 15);
-    EXPECT_EQ(labelInk(shot, 0, day, kFestivalBlue) > 0, special);
-  }
-  x.sendDeleteWindow(windows[0].id);
-  EXPECT_EQ(calixo.waitForExit(10s), 0);
+  checkFirstRunMonth(dir(), "2026-02-17 09:00:00", 0, 28, {4, 16, 17, 18},
+                     QStringLiteral(CALIXO_FESTIVALS_SCREENSHOT));
 }
 
 // A set 7:00 entry of today fires at 7:00: the program, started under

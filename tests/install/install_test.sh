@@ -38,17 +38,26 @@ mkdir -p "$home"
 where=$(HOME="$home" XDG_DATA_HOME= "$prefix/bin/calixo" --where)
 [ "$where" = "$home/.local/share/calixo" ] || fail "working folder is $where"
 
+# Starts the installed launcher with HOME=$1 (and any VAR=value after the
+# data folder $2), waits until the program has written its settings and its
+# time table there, and ends it.
+start_and_stop() {
+  local home=$1 where=$2
+  shift 2
+  env HOME="$home" XDG_DATA_HOME= QT_QPA_PLATFORM=offscreen "$@" "$prefix/bin/calixo" &
+  local pid=$!
+  for _ in $(seq 1 100); do
+    [ -e "$where/Calixo.ini" ] && [ -e "$where/TimeList.dbf" -o -e "$where/TIMELIST.DBF" ] && break
+    sleep 0.1
+  done
+  kill -0 $pid 2>/dev/null || fail "the installed program did not keep running in $where"
+  kill $pid; wait $pid 2>/dev/null || true
+}
+
 # A file the user already has is never replaced by the shipped one.
 mkdir -p "$where"
 echo "mine" > "$where/calixo.bmp"
-HOME="$home" XDG_DATA_HOME= QT_QPA_PLATFORM=offscreen "$prefix/bin/calixo" &
-pid=$!
-for _ in $(seq 1 100); do
-  [ -e "$where/Calixo.ini" ] && [ -e "$where/TimeList.dbf" -o -e "$where/TIMELIST.DBF" ] && break
-  sleep 0.1
-done
-kill -0 $pid 2>/dev/null || fail "the installed program did not keep running"
-kill $pid; wait $pid 2>/dev/null || true
+start_and_stop "$home" "$where"
 [ -e "$where/Calixo.ini" ] || fail "no Calixo.ini in the working folder"
 [ -e "$where/CALIXOBL.EXB" ] || fail "region files were not copied to the working folder"
 [ "$(cat "$where/calixo.bmp")" = "mine" ] || fail "the user's calixo.bmp was replaced"
@@ -65,35 +74,18 @@ cmp -s "$where/Calixo.ini" "$prefix/share/calixo/calixo-first-run.ini" ||
 home2="$scratch/home2"
 mkdir -p "$home2"
 where2="$home2/.local/share/calixo"
-start_and_stop() {
-  HOME="$home2" XDG_DATA_HOME= QT_QPA_PLATFORM=offscreen "$prefix/bin/calixo" &
-  local pid=$!
-  for _ in $(seq 1 100); do
-    [ -e "$where2/Calixo.ini" ] && [ -e "$where2/TimeList.dbf" -o -e "$where2/TIMELIST.DBF" ] && break
-    sleep 0.1
-  done
-  kill -0 $pid 2>/dev/null || fail "the installed program did not keep running"
-  kill $pid; wait $pid 2>/dev/null || true
-}
-start_and_stop
+start_and_stop "$home2" "$where2"
 cmp -s "$where2/Calixo.ini" "$prefix/share/calixo/calixo-first-run.ini" ||
   fail "a new data folder did not get the first-run settings"
 rm "$where2/Calixo.ini"
-start_and_stop
+start_and_stop "$home2" "$where2"
 [ "$(grep -c '' "$where2/Calixo.ini")" = 43 ] || fail "a deleted Calixo.ini did not come back as the template"
 ! grep -qi lunar "$where2/Calixo.ini" || fail "a deleted Calixo.ini came back with a [Lunar] section"
 
 # Installed in ~/.local, the shipped files and the data share one folder,
 # which exists before the first start: it still gets the first settings.
 where3="$prefix/share/calixo"
-HOME="$home2" CALIXO_HOME="$where3" QT_QPA_PLATFORM=offscreen "$prefix/bin/calixo" &
-pid=$!
-for _ in $(seq 1 100); do
-  [ -e "$where3/Calixo.ini" ] && [ -e "$where3/TimeList.dbf" -o -e "$where3/TIMELIST.DBF" ] && break
-  sleep 0.1
-done
-kill -0 $pid 2>/dev/null || fail "the installed program did not keep running in its own folder"
-kill $pid; wait $pid 2>/dev/null || true
+start_and_stop "$home2" "$where3" CALIXO_HOME="$where3"
 cmp -s "$where3/Calixo.ini" "$where3/calixo-first-run.ini" ||
   fail "the shipped folder used as the data folder did not get the first-run settings"
 
