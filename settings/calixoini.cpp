@@ -2,6 +2,7 @@
 
 #include "filenames.h"
 #include "ini.h"
+#include "switches.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -14,6 +15,17 @@ std::string TCalixoini::ReadSetting(const std::string &section, const std::strin
 bool TCalixoini::LunarExtended() const { return ReadSetting("Lunar", "Extended") == "1"; }
 
 bool TCalixoini::LunarFestivals() const { return ReadSetting("Lunar", "Festivals") == "1"; }
+
+bool TCalixoini::SwitchOn(const std::string &section, const std::string &key) const {
+  return calixo::SwitchFlagValue(ReadSetting(section, key));
+}
+
+int TCalixoini::SwitchNumber(const std::string &section, const std::string &key) const {
+  const calixo::SwitchSpec *spec = calixo::FindSwitch(section, key);
+  if (!spec)
+    return 0;
+  return calixo::SwitchNumberValue(*spec, ReadSetting(section, key));
+}
 
 bool TCalixoini::WriteDefaultSettings() const {
   if (calixo::fileExists(FileName))

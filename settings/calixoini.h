@@ -24,4 +24,11 @@ public:
   // Key Festivals in section Lunar, read the same way. The grid shows
   // festivals and solar terms only when LunarExtended is on as well.
   bool LunarFestivals() const;
+
+  // A feature switch of switches.h: on when its key is absent or empty, off
+  // only for 0. Section and key must be a row of calixo::Switches().
+  bool SwitchOn(const std::string &section, const std::string &key) const;
+  // A number switch: its default when absent, empty, not a number or out of
+  // its range.
+  int SwitchNumber(const std::string &section, const std::string &key) const;
 };
