@@ -15,6 +15,7 @@ packages=(
   fonts-wqy-microhei fonts-dejavu-core fonts-urw-base35
   python3 python3-icu python3-lunardate python3-ephem python3-gi gir1.2-lunardate-3.0
   clang-14 libclang-rt-14-dev
+  dpkg-dev lintian appstream desktop-file-utils
 )
 missing=()
 for p in "${packages[@]}"; do
