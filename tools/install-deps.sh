@@ -16,6 +16,7 @@ packages=(
   python3 python3-icu python3-lunardate python3-ephem python3-gi gir1.2-lunardate-3.0
   clang-14 libclang-rt-14-dev
   dpkg-dev lintian appstream desktop-file-utils
+  libical-dev python3-icalendar
 )
 missing=()
 for p in "${packages[@]}"; do
