@@ -395,6 +395,8 @@ void TMainForm::OnDrawGirdDateDrawCell(TCellCanvas &canvas, int col, int row, co
   if (d == 0)
     return;
   canvas.TextOut(rect.left() + 2, rect.top(), QString::number(d), rect);
+  const int numberRight =
+      rect.left() + 2 + QFontMetrics(canvas.Font).horizontalAdvance(QString::number(d));
   const int cx = rect.left() + rect.width() / 2;
   const int cy = rect.top() + rect.height() / 2;
   const int bottom = rect.top() + rect.height();
@@ -425,10 +427,10 @@ void TMainForm::OnDrawGirdDateDrawCell(TCellCanvas &canvas, int col, int row, co
   }
   if (HasEntries[static_cast<size_t>(k)] == 1)
     canvas.Draw(cx, bottom - 18, HaveDataBitmap);
-  drawHolidayMark(canvas, d, rect);
+  drawHolidayMark(canvas, d, numberRight, rect);
 }
 
-void TMainForm::drawHolidayMark(TCellCanvas &canvas, int d, const QRect &rect) {
+void TMainForm::drawHolidayMark(TCellCanvas &canvas, int d, int numberRight, const QRect &rect) {
   if (!m_holidays)
     return;
   const holidays::HolidayDay *day = m_holidays->Find(SelYear, SelMonth, d);
@@ -436,11 +438,12 @@ void TMainForm::drawHolidayMark(TCellCanvas &canvas, int d, const QRect &rect) {
     return;
   canvas.Font = calixo::chineseFont(kHolidayMarkPixels);
   canvas.FontColor = day->Kind == holidays::DayKind::Off ? kHolidayOffColour : kHolidayWorkColour;
-  // The top-right corner: right of the day number (two digits end near
-  // Left + 16) and above the lunar label, which starts at the cell's middle.
+  // Up in the cell's top-right part, just after the day number, so it reads
+  // with its own day rather than with the next cell's number at the cell's
+  // right edge; above the lunar label, which starts at the cell's middle.
   const QString mark = QString::fromUtf8(holidays::KindText(day->Kind));
   const int width = QFontMetrics(canvas.Font).horizontalAdvance(mark);
-  canvas.TextOut(rect.right() + 1 - width, rect.top() - 1, mark, rect);
+  canvas.TextOut(std::min(numberRight + 2, rect.right() - 3 - width), rect.top() - 1, mark, rect);
 }
 
 QColor TMainForm::FestivalLabelColour() { return kFestivalColour; }

@@ -142,8 +142,9 @@ private:
   bool m_lunarExtended = false;
   // [Lunar] Festivals=1 as well: festivals and solar terms in the labels.
   bool m_lunarFestivals = false;
-  // The 休 or 班 mark of day d of the shown month in the cell's top-right corner.
-  void drawHolidayMark(TCellCanvas &canvas, int d, const QRect &rect);
+  // The 休 or 班 mark of day d of the shown month, after its number (which
+  // ends at numberRight) in the cell's top-right part.
+  void drawHolidayMark(TCellCanvas &canvas, int d, int numberRight, const QRect &rect);
   void loadHolidays();
 
   std::unique_ptr<holidays::HolidaySchedule> m_holidays;
