@@ -395,8 +395,9 @@ void TMainForm::OnDrawGirdDateDrawCell(TCellCanvas &canvas, int col, int row, co
   if (d == 0)
     return;
   canvas.TextOut(rect.left() + 2, rect.top(), QString::number(d), rect);
-  const int numberRight =
-      rect.left() + 2 + QFontMetrics(canvas.Font).horizontalAdvance(QString::number(d));
+  drawHolidayMark(canvas, d,
+                  rect.left() + 2 + QFontMetrics(canvas.Font).horizontalAdvance(QString::number(d)),
+                  rect);
   const int cx = rect.left() + rect.width() / 2;
   const int cy = rect.top() + rect.height() / 2;
   const int bottom = rect.top() + rect.height();
@@ -427,7 +428,6 @@ void TMainForm::OnDrawGirdDateDrawCell(TCellCanvas &canvas, int col, int row, co
   }
   if (HasEntries[static_cast<size_t>(k)] == 1)
     canvas.Draw(cx, bottom - 18, HaveDataBitmap);
-  drawHolidayMark(canvas, d, numberRight, rect);
 }
 
 void TMainForm::drawHolidayMark(TCellCanvas &canvas, int d, int numberRight, const QRect &rect) {
@@ -436,6 +436,8 @@ void TMainForm::drawHolidayMark(TCellCanvas &canvas, int d, int numberRight, con
   const holidays::HolidayDay *day = m_holidays->Find(SelYear, SelMonth, d);
   if (!day)
     return;
+  const QFont font = canvas.Font;
+  const QColor colour = canvas.FontColor;
   canvas.Font = calixo::chineseFont(kHolidayMarkPixels);
   canvas.FontColor = day->Kind == holidays::DayKind::Off ? kHolidayOffColour : kHolidayWorkColour;
   // Up in the cell's top-right part, just after the day number, so it reads
@@ -444,6 +446,8 @@ void TMainForm::drawHolidayMark(TCellCanvas &canvas, int d, int numberRight, con
   const QString mark = QString::fromUtf8(holidays::KindText(day->Kind));
   const int width = QFontMetrics(canvas.Font).horizontalAdvance(mark);
   canvas.TextOut(std::min(numberRight + 2, rect.right() - 3 - width), rect.top() - 1, mark, rect);
+  canvas.Font = font;
+  canvas.FontColor = colour;
 }
 
 QColor TMainForm::FestivalLabelColour() { return kFestivalColour; }
