@@ -36,7 +36,7 @@ struct ParseCase {
 TEST(HolidaysFile, EachLineIsKeptOrNamedAndSkipped) {
   const std::vector<ParseCase> cases = {
       {"comments, blank lines, CR LF and blanks around fields",
-       "# 2027年\r\n\r\n  2027-01-01 , 休 , 元旦 \r\n2027-02-06,班,春节\r\n", 
+       "# 2027年\r\n\r\n  2027-01-01 , 休 , 元旦 \r\n2027-02-06,班,春节\r\n",
        {"2027-01-01,休,元旦", "2027-02-06,班,春节"}, {}},
       {"a UTF-8 byte-order mark", "\xEF\xBB\xBF" "2027-01-01,休,元旦",
        {"2027-01-01,休,元旦"}, {}},
@@ -51,7 +51,7 @@ TEST(HolidaysFile, EachLineIsKeptOrNamedAndSkipped) {
         "holidays.txt 第8行：与第1行日期重复，已跳过"}},
       {"29 February only in a leap year", "2028-02-29,休,春节\n2027-02-29,休,春节\n",
        {"2028-02-29,休,春节"}, {"holidays.txt 第2行：日期无效，已跳过"}},
-      {"no final newline, empty file", "", {}, {}},
+      {"an empty file", "", {}, {}},
   };
   for (const ParseCase &c : cases) {
     const holidays::UserHolidays got = holidays::ParseHolidaysFile(c.bytes, "holidays.txt");
