@@ -8,6 +8,7 @@
 
 #include "calixodata.h"
 #include "icscli.h"
+#include "singleinstance.h"
 #include "ui.h"
 
 int main(int argc, char **argv) {
@@ -15,6 +16,11 @@ int main(int argc, char **argv) {
   if (const int status = calixo::ics::RunIcsCommand(argc, argv); status >= 0)
     return status;
   calixo::CalixoApplication app(argc, argv);
+  // One copy per data folder: a second start brings the running copy's main
+  // window forward and ends here, before any table is opened.
+  calixo::SingleInstance instance;
+  if (!instance.first())
+    return 0;
   // The loop ends when the main window closes, whatever else is visible.
   app.setQuitOnLastWindowClosed(false);
   calixo::initDataResources();
@@ -26,6 +32,8 @@ int main(int argc, char **argv) {
   MainForm = new TMainForm;
   calixo::guarded([] { MainForm->FormCreate(); });
   QObject::connect(MainForm, &TMainForm::closed, &app, &QCoreApplication::quit);
+  QObject::connect(&instance, &calixo::SingleInstance::activationRequested, MainForm,
+                   [] { calixo::bringForward(MainForm); });
 
   // 2. The time-list window, hidden; it registers itself with the main window.
   MainTIMELIST = new TMainTIMELIST(MainForm);

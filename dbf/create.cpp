@@ -44,6 +44,24 @@ void writeMemoFile(FileSystem &fs, const std::string &tablePath, char flavour) {
     throwSystem(e, IoOp::Write, fs.absolute(path));
 }
 
+// Waits until no other table of this or another process holds any part of the file.
+void lockWholeFile(TDbfDataSet::Impl &d) {
+  int err = 0;
+  for (;;) {
+    const auto r = d.lock.acquire(0, kFileLockLength, err);
+    if (r == TableLock::Locked)
+      return;
+    if (r == TableLock::OtherRegionHeld)
+      throw EDbfError(33, d.fullPath);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+struct WholeFileLevel {
+  TableLock &lock;
+  ~WholeFileLevel() { lock.release(); }
+};
+
 }  // namespace
 
 bool writeEmptyTable(FileSystem &fs, const std::string &name, char flavour, std::vector<FieldDef> fields) {
@@ -112,19 +130,9 @@ std::string TDbfDataSet::packInto(const std::string &target, bool syncCopy,
     ~Busy() { d.busyCopying = false; }
   } busy{d};
 
-  int err = 0;
-  for (;;) {
-    const auto r = d.lock.acquire(0, kFileLockLength, err);
-    if (r == TableLock::Locked)
-      break;
-    if (r == TableLock::OtherRegionHeld)
-      throw EDbfError(33, d.fullPath);
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  struct Unlock {
-    TableLock &lock;
-    ~Unlock() { lock.release(); }
-  } unlock{d.lock};
+  lockWholeFile(d);
+  WholeFileLevel unlock{d.lock};
+  followReplacement(false);
   d.rereadHeader();
 
   const char flavour = d.layout.version == 0x8B ? '4' : d.layout.version == 0xF5 ? 'F' : '3';
@@ -132,6 +140,7 @@ std::string TDbfDataSet::packInto(const std::string &target, bool syncCopy,
   const std::string targetFull = d.fs.absolute(targetPath);
   if (!writeEmptyTable(d.fs, targetPath, flavour, d.layout.fields))
     throw EDbfError(1001, d.fullPath);
+  int err = 0;
   auto out = d.fs.open(targetPath, FileSystem::Mode::OpenExisting, err);
   if (!out)
     throwSystem(err, IoOp::Open, targetFull);
@@ -194,18 +203,25 @@ void TDbfDataSet::PackTo(const std::string &target) {
 
 void TDbfDataSet::ReplaceByPackedCopy(const std::string &scratch, const std::vector<int> &leaveOut) {
   checkActive();
-  const std::string tablePath = m_impl->path;
+  Impl &d = *m_impl;
+  // The whole file stays locked until the copy has taken its name: a writer
+  // of another process waits for the lock and then finds the name standing
+  // for the copy (followReplacement), so nothing is written into the old
+  // file once its records have been copied.
+  lockWholeFile(d);
+  WholeFileLevel unlock{d.lock};
   const std::string copy = packInto(scratch, true, leaveOut);
-  Close();
+  const std::string tablePath = d.path;
   // One rename replaces the table: a crash before it leaves the old table,
   // after it the packed one. The old file is never deleted first.
-  const int err = m_impl->fs.rename(copy, tablePath);
-  const int dirErr = err ? 0 : m_impl->fs.syncDirectoryOf(tablePath);
+  const int err = d.fs.rename(copy, tablePath);
+  const int dirErr = err ? 0 : d.fs.syncDirectoryOf(tablePath);
+  Close();
   Open();
   if (err)
-    throwSystem(err, IoOp::Write, m_impl->fs.absolute(tablePath));
+    throwSystem(err, IoOp::Write, d.fs.absolute(tablePath));
   if (dirErr)
-    throwSystem(dirErr, IoOp::Write, m_impl->fs.absolute(tablePath));
+    throwSystem(dirErr, IoOp::Write, d.fs.absolute(tablePath));
 }
 
 }  // namespace dbf

@@ -1,6 +1,7 @@
 // Opening, closing and moving over the records of a table.
 #include "dbfimpl.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace dbf {
@@ -220,6 +221,81 @@ void TDbfDataSet::Close() {
   m_state = State::Closed;
 }
 
+namespace {
+
+bool sameLayout(const format::Layout &a, const format::Layout &b) {
+  if (a.headerLength != b.headerLength || a.recordLength != b.recordLength || a.fields.size() != b.fields.size())
+    return false;
+  for (size_t i = 0; i < a.fields.size(); ++i) {
+    const FieldDef &x = a.fields[i], &y = b.fields[i];
+    if (x.name != y.name || x.type != y.type || x.width != y.width || x.decimals != y.decimals ||
+        x.offset != y.offset)
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+// Another program may replace the table file under its name (a copy renamed
+// over it: a compaction by another copy of this program, a sync tool). A
+// table that went on with the file it has open would read stale records and
+// write into a file that no longer has a name, and every such write would be
+// lost. Writers check after taking their lock, and a compaction holds the
+// whole-file lock until its copy has replaced the table, so between two
+// copies of this engine no write can fall between the check and the rename.
+void TDbfDataSet::followReplacement(bool forWrite) {
+  Impl &d = *m_impl;
+  const std::string path = d.fs.resolve(withDbfExtension(m_tableName));
+  FileId now{}, open{};
+  if (const int e = d.fs.identityOf(path, now)) {
+    // The name stands for nothing (deleted, its replacement not yet renamed
+    // in): reading the open file is harmless, a write would be lost.
+    if (e == ENOENT && forWrite)
+      throw EDatabaseError("Cannot find file " + d.fs.absolute(path));
+    return;
+  }
+  if (d.file->identity(open) != 0 || now == open)
+    return;
+
+  // The new file is opened and checked as any table is; on failure this one
+  // stays on the old file, and the next operation tries again.
+  TDbfDataSet fresh(m_name, &d.fs);
+  fresh.SetTableName(m_tableName);
+  fresh.Open();
+  Impl &n = *fresh.m_impl;
+  if (m_state != State::Browse && !sameLayout(d.layout, n.layout)) {
+    // A pending record of the old layout cannot be written into the new one.
+    endPendingChange();
+    throw EDbfError(1001, n.fullPath);
+  }
+  std::swap(d.file, n.file);
+  std::swap(d.path, n.path);
+  std::swap(d.fullPath, n.fullPath);
+  std::swap(d.baseName, n.baseName);
+  std::swap(d.layout, n.layout);
+  std::swap(d.header, n.header);
+  std::swap(d.count, n.count);
+  // The old file is flushed when fresh closes it.
+  std::swap(d.written, n.written);
+  int err = 0;
+  if (!d.lock.moveTo(d.file, err))
+    throw EDbfError(33, d.fullPath);
+  if (m_state == State::Edit && d.recNo > d.count) {
+    // The record being edited is not in the new file.
+    endPendingChange();
+    throw EDbfError(1002, d.fullPath);
+  }
+  if (m_state == State::Browse) {
+    if (d.recNo > d.count)
+      d.recNo = d.count;
+    if (d.recNo > 0)
+      showRecord(d.recNo);
+    else
+      showNoRecord();
+  }
+}
+
 int TDbfDataSet::RecordCount() const {
   if (m_state == State::Closed)
     throw EDatabaseError("Cannot perform this operation on a closed dataset");
@@ -271,6 +347,7 @@ void TDbfDataSet::showNoRecord() {
 void TDbfDataSet::First() {
   checkActive();
   endPendingChange();
+  followReplacement(false);
   if (const uint32_t n = m_impl->findLive(1, +1)) {
     showRecord(n);
     m_impl->bof = true;
@@ -283,6 +360,7 @@ void TDbfDataSet::First() {
 void TDbfDataSet::Last() {
   checkActive();
   endPendingChange();
+  followReplacement(false);
   if (const uint32_t n = m_impl->findLive(m_impl->count, -1)) {
     showRecord(n);
     m_impl->bof = false;
@@ -295,6 +373,7 @@ void TDbfDataSet::Last() {
 void TDbfDataSet::Next() {
   checkActive();
   endPendingChange();
+  followReplacement(false);
   Impl &d = *m_impl;
   if (d.recNo == 0) {
     First();
@@ -311,6 +390,7 @@ void TDbfDataSet::Next() {
 void TDbfDataSet::Prior() {
   checkActive();
   endPendingChange();
+  followReplacement(false);
   Impl &d = *m_impl;
   if (d.recNo == 0) {
     Last();
@@ -333,6 +413,7 @@ void TDbfDataSet::GotoPosition(int n) {
 void TDbfDataSet::GotoPhysical(int n) {
   checkActive();
   endPendingChange();
+  followReplacement(false);
   Impl &d = *m_impl;
   if (n < 1 || static_cast<int64_t>(n) > static_cast<int64_t>(d.count) + 1)
     throw EDbfError(1002, d.fullPath);
@@ -347,6 +428,7 @@ void TDbfDataSet::GotoPhysical(int n) {
 void TDbfDataSet::Refresh() {
   checkActive();
   endPendingChange();
+  followReplacement(false);
   Impl &d = *m_impl;
   d.count = d.countRecords(d.fileSize());
   const uint32_t at = std::min(d.recNo, d.count);

@@ -141,6 +141,9 @@ private:
   void checkActive() const;
   void checkFieldAccess() const;
   void endPendingChange();
+  // Opens the table again when its name now stands for another file than
+  // the one open (replaced by a rename), before the next read or write.
+  void followReplacement(bool forWrite);
   void showRecord(uint32_t n);
   void showNoRecord();
   const FieldDef &fieldFor(const std::string &field) const;

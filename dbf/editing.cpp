@@ -29,6 +29,7 @@ void TDbfDataSet::Edit() {
   if (m_state != State::Browse)
     return;
   Impl &d = *m_impl;
+  followReplacement(false);
   if (d.recNo == 0) {
     Insert();
     return;
@@ -43,6 +44,7 @@ void TDbfDataSet::Edit() {
     throw EDbfError(33, d.fullPath);
   }
   try {
+    followReplacement(true);
     d.buffer = d.readRecord(d.recNo);
   } catch (...) {
     d.lock.release();
@@ -58,6 +60,7 @@ void TDbfDataSet::Post() {
   if (m_state == State::Browse)
     throw EDatabaseError(m_name + ": Dataset not in edit or insert mode");
   if (m_state == State::Edit) {
+    followReplacement(true);
     d.write(d.recordOffset(d.recNo), d.buffer.data(), d.buffer.size());
     d.rewriteHeader();
     d.lock.release();
@@ -68,6 +71,7 @@ void TDbfDataSet::Post() {
   if (d.lock.acquire(kAppendLockOffset, 1, err) != TableLock::Locked)
     throw EDbfError(33, d.fullPath);
   LockLevel level{d.lock};
+  followReplacement(true);
   // Records appended by another process since we last looked are counted.
   d.rereadHeader();
   d.buffer[0] = static_cast<char>(format::kLive);
@@ -102,6 +106,7 @@ void TDbfDataSet::Delete() {
     return;
   }
   endPendingChange();
+  followReplacement(false);
   Impl &d = *m_impl;
   if (d.recNo == 0)
     throw EDatabaseError(m_name + ": Cannot perform this operation on an empty dataset");
@@ -111,6 +116,7 @@ void TDbfDataSet::Delete() {
     if (d.lock.acquire(kRecordLockBase + d.recordOffset(n), 1, err) != TableLock::Locked)
       throw EDbfError(33, d.fullPath);
     LockLevel level{d.lock};
+    followReplacement(true);
     std::vector<char> rec = d.readRecord(n);
     rec[0] = static_cast<char>(format::kDeleted);
     d.write(d.recordOffset(n), rec.data(), rec.size());

@@ -18,6 +18,14 @@
 
 namespace dbf {
 
+// Which file a descriptor or a name stands for. A name can come to stand for
+// another file while a table has it open (another program renames a copy
+// over it): the open file then differs from the one the name gives.
+struct FileId {
+  uint64_t device = 0, inode = 0;
+  bool operator==(const FileId &) const = default;
+};
+
 class File {
 public:
   virtual ~File() = default;
@@ -33,6 +41,8 @@ public:
   virtual int lock(uint64_t off, uint64_t len) = 0;
   virtual int unlock(uint64_t off, uint64_t len) = 0;
   virtual int close() = 0;
+  // The file this one is (fstat).
+  virtual int identity(FileId &out) = 0;
 };
 
 class FileSystem {
@@ -45,6 +55,8 @@ public:
   virtual std::string absolute(const std::string &path) { return path; }
   virtual std::unique_ptr<File> open(const std::string &name, Mode mode, int &err) = 0;
   virtual bool exists(const std::string &name) = 0;
+  // The file the name stands for now (stat, following links); ENOENT when none.
+  virtual int identityOf(const std::string &name, FileId &out) = 0;
   virtual int remove(const std::string &name) = 0;
   // Replaces to by from in one step.
   virtual int rename(const std::string &from, const std::string &to) = 0;
@@ -67,6 +79,7 @@ public:
   std::string resolve(const std::string &name) override;
   std::unique_ptr<File> open(const std::string &name, Mode mode, int &err) override;
   bool exists(const std::string &name) override;
+  int identityOf(const std::string &name, FileId &out) override;
   int remove(const std::string &name) override;
   int rename(const std::string &from, const std::string &to) override;
 

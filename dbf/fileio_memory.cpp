@@ -1,17 +1,27 @@
 #include "fileio.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <strings.h>
 
 namespace dbf {
 
+namespace {
+uint64_t nextSerial() {
+  static std::atomic<uint64_t> counter{0};
+  return ++counter;
+}
+}  // namespace
+
 struct MemoryFileSystem::Node {
   struct Range {
     const void *owner;
     uint64_t off, len;
   };
+  // Every file made gets a number of its own, as files get inodes.
+  uint64_t serial = nextSerial();
   std::mutex mutex;
   std::string data;
   std::vector<Range> locks;
@@ -87,6 +97,13 @@ public:
     return 0;
   }
 
+  int identity(FileId &out) override {
+    if (!m_node)
+      return EBADF;
+    out = {0, m_node->serial};
+    return 0;
+  }
+
   int close() override {
     if (!m_node)
       return 0;
@@ -150,6 +167,16 @@ bool MemoryFileSystem::exists(const std::string &name) {
   const std::string path = resolve(name);
   std::lock_guard g(m_mutex);
   return m_files.count(path) != 0;
+}
+
+int MemoryFileSystem::identityOf(const std::string &name, FileId &out) {
+  const std::string path = resolve(name);
+  std::lock_guard g(m_mutex);
+  auto it = m_files.find(path);
+  if (it == m_files.end())
+    return ENOENT;
+  out = {0, it->second->serial};
+  return 0;
 }
 
 int MemoryFileSystem::remove(const std::string &name) {

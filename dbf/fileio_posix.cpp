@@ -65,6 +65,14 @@ public:
   int lock(uint64_t off, uint64_t len) override { return setLock(F_WRLCK, off, len); }
   int unlock(uint64_t off, uint64_t len) override { return setLock(F_UNLCK, off, len); }
 
+  int identity(FileId &out) override {
+    struct stat st{};
+    if (::fstat(m_fd, &st) != 0)
+      return errno;
+    out = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    return 0;
+  }
+
   int close() override {
     if (m_fd < 0)
       return 0;
@@ -116,6 +124,13 @@ public:
   }
 
   bool exists(const std::string &name) override { return calixo::fileExists(name); }
+  int identityOf(const std::string &name, FileId &out) override {
+    struct stat st{};
+    if (::stat(resolve(name).c_str(), &st) != 0)
+      return errno;
+    out = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    return 0;
+  }
   int remove(const std::string &name) override { return calixo::removeFile(name); }
   int rename(const std::string &from, const std::string &to) override {
     return calixo::renameFile(from, to);

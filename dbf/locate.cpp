@@ -134,6 +134,7 @@ bool TDbfDataSet::LocateNext(const std::string &field, const LocateKey &value, i
 bool TDbfDataSet::locateFrom(const std::string &field, const LocateKey &value, uint32_t first, int options) {
   checkActive();
   endPendingChange();
+  followReplacement(false);
   Impl &d = *m_impl;
   if (d.count == 0 || first > d.count)
     return false;

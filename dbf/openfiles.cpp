@@ -48,6 +48,11 @@ int SharedFile::sync() {
   return m_file->sync();
 }
 
+int SharedFile::identity(FileId &out) {
+  std::lock_guard g(m_mutex);
+  return m_file->identity(out);
+}
+
 int SharedFile::lock(const void *owner, uint64_t off, uint64_t len) {
   std::lock_guard g(m_mutex);
   for (const auto &h : m_held)
@@ -75,8 +80,13 @@ std::shared_ptr<SharedFile> openShared(FileSystem &fs, const std::string &path, 
   std::lock_guard g(registryMutex());
   auto &slot = registry()[key];
   if (auto existing = slot.lock()) {
-    err = 0;
-    return existing;
+    // A handle whose file was replaced under its name stays with the tables
+    // that still use it; a new open gets the file the name stands for now.
+    FileId now{}, open{};
+    if (fs.identityOf(path, now) != 0 || existing->identity(open) != 0 || now == open) {
+      err = 0;
+      return existing;
+    }
   }
   auto file = fs.open(path, FileSystem::Mode::OpenExisting, err);
   if (!file) {
@@ -126,6 +136,20 @@ TableLock::Result TableLock::acquire(uint64_t off, uint64_t len, int &err) {
   m_len = len;
   m_depth = 1;
   return Locked;
+}
+
+bool TableLock::moveTo(std::shared_ptr<SharedFile> file, int &err) {
+  err = 0;
+  const int depth = m_depth;
+  const uint64_t off = m_off, len = m_len;
+  releaseAll();
+  m_file = std::move(file);
+  if (depth == 0)
+    return true;
+  if (acquire(off, len, err) != Locked)
+    return false;
+  m_depth = depth;
+  return true;
 }
 
 void TableLock::release() {

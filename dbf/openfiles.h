@@ -25,6 +25,7 @@ public:
   int writeAt(uint64_t off, const void *buf, size_t n);
   int size(uint64_t &out);
   int sync();
+  int identity(FileId &out);
   // 0, or EAGAIN when another owner (here or in another process) holds an overlapping range.
   int lock(const void *owner, uint64_t off, uint64_t len);
   int unlock(const void *owner, uint64_t off, uint64_t len);
@@ -41,7 +42,8 @@ private:
   std::vector<Held> m_held;
 };
 
-// Opens path (already resolved), reusing the handle when this process has it open.
+// Opens path (already resolved), reusing the handle when this process has it
+// open and the name still stands for that file.
 std::shared_ptr<SharedFile> openShared(FileSystem &fs, const std::string &path, int &err);
 // Is path open in the list?
 bool isOpenInProcess(FileSystem &fs, const std::string &path);
@@ -61,6 +63,10 @@ public:
   void release();
   void releaseAll();
   int depth() const { return m_depth; }
+  // Carries the held region, at its depth, over to another file (the table
+  // followed its name to a new file). False when the new file has it locked
+  // elsewhere: err is set and nothing is held any more.
+  bool moveTo(std::shared_ptr<SharedFile> file, int &err);
 
 private:
   const void *m_owner;

@@ -2,6 +2,7 @@
 
 #include "clock.h"
 #include "filenames.h"
+#include "scratchtable.h"
 #include "gbk.h"
 
 #include <algorithm>
@@ -270,7 +271,8 @@ bool TMemoTable::Delete(int row) {
   // crash leaves either the old table or the compacted one, and never a
   // table whose deleted record would shift every later memo's position.
   m_dataSet.GotoPosition(e.rec.RecNo);
-  m_dataSet.ReplaceByPackedCopy("pp", {m_dataSet.RecNo()});
+  calixo::removeLeftScratchTables();
+  m_dataSet.ReplaceByPackedCopy(calixo::scratchTableName(), {m_dataSet.RecNo()});
 
   for (size_t i = at + 1; i < m_memos.size(); ++i) {
     --m_memos[i]->rec.RecNo;

@@ -57,6 +57,18 @@ std::string describe(const Rows &rows) {
   return s;
 }
 
+// The program's scratch table in dir ("pp" and its process id), empty when
+// there is none.
+fs::path findScratch(const fs::path &dir) {
+  for (const auto &f : fs::directory_iterator(dir)) {
+    const std::string name = f.path().filename().string();
+    if (name.size() > 6 && (name[0] == 'p' || name[0] == 'P') && (name[1] == 'p' || name[1] == 'P') &&
+        std::isdigit(static_cast<unsigned char>(name[2])))
+      return f.path();
+  }
+  return {};
+}
+
 // dbfdump reads the file without complaint.
 bool dumps(const fs::path &file) {
   return std::system(("'" CALIXO_DBFDUMP "' '" + file.string() + "' >/dev/null 2>&1").c_str()) == 0;
@@ -344,7 +356,7 @@ TEST_F(KillTest, ProgramKilledDuringItsStartUpPurge) {
     return ::stat(file.c_str(), &st) == 0 ? st.st_ino : 0;
   };
   auto scratchGone = [this] {
-    const fs::path pp = findFile(dir(), "pp.dbf");
+    const fs::path pp = findScratch(dir());
     if (!pp.empty())
       fs::remove(pp);
   };
@@ -357,7 +369,7 @@ TEST_F(KillTest, ProgramKilledDuringItsStartUpPurge) {
     Program calixo(dir(), opt);
     while (inode() == before && calixo.running() &&
            std::chrono::steady_clock::now() - begun < 60s) {
-      if (copying.count() == 0 && !findFile(dir(), "pp.dbf").empty())
+      if (copying.count() == 0 && !findScratch(dir()).empty())
         copying = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begun);
       std::this_thread::sleep_for(1ms);
     }
@@ -382,7 +394,7 @@ TEST_F(KillTest, ProgramKilledDuringItsStartUpPurge) {
       Program calixo(dir(), opt);
       if (whileCopying) {
         const auto end = std::chrono::steady_clock::now() + 60s;
-        while (findFile(dir(), "pp.dbf").empty() && calixo.running() && std::chrono::steady_clock::now() < end)
+        while (findScratch(dir()).empty() && calixo.running() && std::chrono::steady_clock::now() < end)
           std::this_thread::sleep_for(500us);
       }
       std::this_thread::sleep_for(at);

@@ -2,6 +2,7 @@
 
 #include "clock.h"
 #include "filenames.h"
+#include "scratchtable.h"
 
 #include <algorithm>
 #include <cctype>
@@ -202,7 +203,8 @@ bool TTimeTable::PurgeMonthBefore(int year, int month) {
     }
   }
   // The packed copy is flushed and renamed over the table in one step.
-  m_table.ReplaceByPackedCopy("pp", purged);
+  calixo::removeLeftScratchTables();
+  m_table.ReplaceByPackedCopy(calixo::scratchTableName(), purged);
   return true;
 }
 

@@ -9,6 +9,7 @@
 #include "clock.h"
 #include "drawgrid.h"
 #include "filenames.h"
+#include "scratchtable.h"
 #include "lunar.h"
 #include "picturebutton.h"
 #include "programfolder.h"
@@ -410,7 +411,7 @@ TEST_F(MainFormTest, ADamagedTableIsNotPurgedOnTheFirst) {
   create();
   EXPECT_EQ(messages.size(), 1u);
   EXPECT_EQ(readFile("TimeList.dbf"), bytes);
-  EXPECT_FALSE(calixo::fileExists("pp.dbf"));
+  EXPECT_FALSE(calixo::fileExists(calixo::scratchTableName() + ".dbf"));
 }
 
 TEST_F(MainFormTest, StartOnTheFirstPurgesThenArmsWithTheNewRecordNumbers) {
@@ -439,7 +440,7 @@ TEST_F(MainFormTest, StartOnTheFirstPurgesThenArmsWithTheNewRecordNumbers) {
   EXPECT_EQ(form->DbfDataSetTIMELIST->RecordCount(), 2);
   EXPECT_EQ(armedRecNos, (std::vector<int>{1, 2}));
   EXPECT_EQ(HasEntries[FirstCell], 1) << "1 March keeps its marks";
-  EXPECT_FALSE(calixo::fileExists("pp.dbf"));
+  EXPECT_FALSE(calixo::fileExists(calixo::scratchTableName() + ".dbf"));
 }
 
 TEST_F(MainFormTest, NoPurgeOnOtherDays) {

@@ -4,6 +4,7 @@
 
 #include "clock.h"
 #include "filenames.h"
+#include "scratchtable.h"
 #include "tempdir.h"
 
 #include <gtest/gtest.h>
@@ -265,7 +266,7 @@ void expectRemaining(Fixture &f, const std::vector<std::string> &kept) {
   EXPECT_EQ(seen, kept);
   const std::string b = readFile(kTimeTableFile);
   EXPECT_EQ(b.size(), 225u + 285u * kept.size() + 1u);
-  EXPECT_FALSE(calixo::fileExists("pp.dbf"));
+  EXPECT_FALSE(calixo::fileExists(calixo::scratchTableName() + ".dbf"));
 }
 
 TEST_F(TimeTable, PurgeOnTheFirstOfMarchDeletesFebruaryOnly) {
@@ -302,7 +303,7 @@ TEST_F(TimeTable, PurgeLeavesAnEmptyTableUntouched) {
   const std::string before = readFile(kTimeTableFile);
   EXPECT_FALSE(tt.PurgeMonthBefore(2024, 3));
   EXPECT_EQ(readFile(kTimeTableFile), before);
-  EXPECT_FALSE(calixo::fileExists("pp.dbf"));
+  EXPECT_FALSE(calixo::fileExists(calixo::scratchTableName() + ".dbf"));
 }
 
 TEST_F(TimeTable, PurgeOfAClosedTableTouchesNothing) {
