@@ -6,10 +6,19 @@
 #include "timelistform.h"
 #include "okseleymdlg.h"
 
+#include "agenda.h"
 #include "calixodata.h"
 #include "ui.h"
 
+#include <cstring>
+#include <iostream>
+
 int main(int argc, char **argv) {
+  // calixo --agenda FROM TO prints the data folder's plans and anniversaries
+  // and needs no display, so it is answered before any application object.
+  if (argc > 1 && std::strcmp(argv[1], "--agenda") == 0)
+    return repeats::runAgenda(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+
   calixo::CalixoApplication app(argc, argv);
   // The loop ends when the main window closes, whatever else is visible.
   app.setQuitOnLastWindowClosed(false);

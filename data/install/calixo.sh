@@ -9,6 +9,8 @@
 #   calixo --enable-autostart    start it with every desktop session
 #   calixo --disable-autostart   stop doing that
 #   calixo --where               print the working folder
+#   calixo --agenda FROM TO      print the plans and anniversaries of those
+#                                days (YYYY-MM-DD) from the working folder
 set -e
 here=$(dirname "$(readlink -f "$0")")
 shipped="$here/../share/calixo"
