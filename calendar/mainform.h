@@ -12,9 +12,12 @@
 #include "monthmodel.h"
 #include "timetable.h"
 
+#include <QImage>
 #include <QPointer>
 #include <QWidget>
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -28,7 +31,11 @@ class TDrawGrid;
 class TCellCanvas;
 class TImageMy;
 class TPictureButton;
+class TRepeatsForm;
 class TZuImage;
+namespace repeats {
+class TRepeatTable;
+}
 namespace calixo {
 class TToolWindow;
 }
@@ -82,6 +89,21 @@ public:
   // The colour of a festival's or a solar term's label.
   static QColor FestivalLabelColour();
 
+  // Birthdays and anniversaries (mainrepeats.cpp), with [Repeats] Enabled on:
+  // the table, the 纪念日 window, a mark on the days they fall on and their
+  // reminders, which the alarm clock's tick hands over.
+  repeats::TRepeatTable *RepeatTable() { return m_repeatTable.get(); }
+  void ShowRepeatsWindow();
+  // The dialog for a new anniversary, filled with the lunar and Gregorian
+  // date of day `day` of the shown month.
+  void AddRepeatOnDay(int day);
+  void TickRepeats(int year, int month, int day, int hour, int minute);
+  // The table the grid reads lunar dates from.
+  lunar::LunarTable LunarTableInUse() const;
+  std::array<int32_t, 42> RepeatMarks{};  // 1 where an anniversary falls
+  QImage RepeatMarkBitmap;
+  TRepeatsForm *RepeatsForm = nullptr;
+
   // A picture button of the skin, its picture chosen by its Mainbutton key.
   TPictureButton *createSkinButton(const char *objectName, QPoint pos, const char *key,
                                    QPoint pressOffset);
@@ -111,6 +133,7 @@ signals:
 
 protected:
   void closeEvent(QCloseEvent *e) override;
+  void contextMenuEvent(QContextMenuEvent *e) override;
 
 private:
   void loadSkinButtons();
@@ -129,7 +152,13 @@ private:
   static lunar::DayLabel festivalModeLabel(int year, int month, int day,
                                            const lunar::LunarDate &lunarDay);
 
+  void openRepeatTable();
+  void layoutRepeatMarks(int year, int month);
+  void drawRepeatMark(TCellCanvas &canvas, int cell, const QRect &rect);
+
   std::unique_ptr<TCalixoini> m_settings;
+  std::unique_ptr<repeats::TRepeatTable> m_repeatTable;
+  int64_t m_repeatMinuteSeen = -1;  // the last minute whose reminders were looked at
   // [Lunar] Extended=1: labels from the classic and the extended table.
   bool m_lunarExtended = false;
   // [Lunar] Festivals=1 as well: festivals and solar terms in the labels.
