@@ -14,6 +14,7 @@
 
 #include <QImage>
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -98,6 +99,9 @@ public:
   // date of day `day` of the shown month.
   void AddRepeatOnDay(int day);
   void TickRepeats(int year, int month, int day, int hour, int minute);
+  // For the hover text: "妈妈生日（农历八月十五）" for each anniversary that
+  // falls on day `day` of the shown month, in time order.
+  QStringList AnniversariesOn(int day) const;
   // The table the grid reads lunar dates from.
   lunar::LunarTable LunarTableInUse() const;
   std::array<int32_t, 42> RepeatMarks{};  // 1 where an anniversary falls

@@ -67,6 +67,19 @@ void TMainForm::layoutRepeatMarks(int year, int month) {
   }
 }
 
+QStringList TMainForm::AnniversariesOn(int day) const {
+  QStringList names;
+  if (!m_repeatTable || !m_repeatTable->Active())
+    return names;
+  const int64_t n = calixo::dayNumber(SelYear, SelMonth, day);
+  const auto &items = m_repeatTable->Items();
+  for (const repeats::SOccurrence &o : repeats::occurrencesBetween(items, n, n, LunarTableInUse())) {
+    const repeats::SREPEATDATA &r = items[o.Index];
+    names << calixo::fromGbk(r.Text) + QStringLiteral("（%1）").arg(QString::fromStdString(repeats::dateName(r)));
+  }
+  return names;
+}
+
 void TMainForm::drawRepeatMark(TCellCanvas &canvas, int cell, const QRect &rect) {
   if (RepeatMarks[static_cast<size_t>(cell)] == 1)
     canvas.Draw(rect.right() - RepeatMarkBitmap.width(), rect.top() + 2, RepeatMarkBitmap);
