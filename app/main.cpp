@@ -6,15 +6,24 @@
 #include "timelistform.h"
 #include "okseleymdlg.h"
 
+#include "agenda.h"
 #include "calixodata.h"
 #include "icscli.h"
 #include "singleinstance.h"
 #include "ui.h"
 
+#include <cstring>
+#include <iostream>
+
 int main(int argc, char **argv) {
   // The commands that need no display run before any window exists.
   if (const int status = calixo::ics::RunIcsCommand(argc, argv); status >= 0)
     return status;
+  // calixo --agenda FROM TO prints the data folder's plans and anniversaries
+  // and needs no display, so it is answered before any application object.
+  if (argc > 1 && std::strcmp(argv[1], "--agenda") == 0)
+    return repeats::runAgenda(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+
   calixo::CalixoApplication app(argc, argv);
   // One copy per data folder: a second start brings the running copy's main
   // window forward and ends here, before any table is opened.

@@ -11,6 +11,7 @@
 #include "calixoini.h"
 #include "clock.h"
 #include "drawgrid.h"
+#include "repeattable.h"
 #include "ui.h"
 
 #include <QEvent>
@@ -239,6 +240,46 @@ BENCHMARK(BM_MonthChangePainted)
     ->Args({10000, 1})
     ->Args({10000, 2})
     ->Unit(benchmark::kMillisecond);
+
+// The same month change with 1,000 anniversaries in REPEATS.DBF (10 time
+// entries, extended lunar table): the grid's marks for them are found anew
+// on every change.
+void BM_MonthChangePaintedWithAnniversaries(benchmark::State &state) {
+  const fs::path &dir = folderWithEntries(10);
+  std::ofstream(dir / "Calixo.ini", std::ios::binary | std::ios::trunc)
+      << TCalixoini::DefaultTemplate() << "[Lunar]\r\nExtended=1\r\n";
+  const fs::path old = fs::current_path();
+  fs::current_path(dir);
+  {
+    repeats::TRepeatTable table;
+    table.CreateIfMissing();
+    table.Open();
+    for (int i = 0; i < state.range(0); ++i) {
+      repeats::SREPEATDATA r;
+      r.Kind = i % 3 == 0 ? 'G' : 'L';
+      r.Month = 1 + i % 12;
+      r.Day = 1 + i % 28;
+      r.Text = "anniversary " + std::to_string(i);
+      table.Append(r);
+    }
+  }
+  fs::current_path(old);
+  withMainForm(dir, [&](calixo::CalixoApplication &app, TMainForm &form) {
+    form.show();
+    app.processEvents();
+    int i = 0;
+    for (auto _ : state) {
+      SelYear = 2026;
+      SelMonth = 11 + i++ % 2;
+      SelDay = 1;
+      form.RefreshMonth();
+      form.DrawGridDate->repaint();
+    }
+  });
+  fs::remove(dir / "Calixo.ini");
+  fs::remove(dir / "REPEATS.DBF");
+}
+BENCHMARK(BM_MonthChangePaintedWithAnniversaries)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -43,6 +43,9 @@ void TAlarmClock::arm(int year, int month, int day, int after) {
 
 void TAlarmClock::OnTimerClockTimer() {
   const calixo::LocalDateTime now = calixo::clock().now();
+  // Anniversaries' reminders, looked at once a minute.
+  if (m_form)
+    m_form->TickRepeats(now.year, now.month, now.day, now.hour, now.minute);
   if (m_form && calixo::dayNumber(now.year, now.month, now.day) != m_armedDay) {
     // A new date: what was armed belongs to another day and never fires
     // late. The new date's entries are awaited from this very minute on, so

@@ -16,6 +16,8 @@
 #include "imagemy.h"
 #include "lunar.h"
 #include "picturebutton.h"
+#include "repeatsform.h"
+#include "repeattable.h"
 #include "toolwindow.h"
 #include "ui.h"
 #include "zuimage.h"
@@ -168,6 +170,7 @@ QIcon TMainForm::MainIcon() {
 }
 
 TMainForm::~TMainForm() {
+  delete RepeatsForm;
   if (MainForm == this)
     MainForm = nullptr;
   try {
@@ -219,6 +222,7 @@ void TMainForm::FormCreate() {
     CreateTimeTableIfMissing();
     m_timeTable->OpenTable();
   });
+  openRepeatTable();
   // 6.
   for (size_t i = 0; i < WeekdayNames.size(); ++i)
     WeekdayNames[i] = WeekdayNamesCn[i];
@@ -269,6 +273,7 @@ void TMainForm::LayoutMonth(int year, int month) {
   const std::vector<int32_t> marks = m_timeTable->DayMarks(year, month, layout.Days);
   for (int d = 1; d <= layout.Days; ++d)
     HasEntries[static_cast<size_t>(FirstCell + d - 1)] = marks[static_cast<size_t>(d - 1)];
+  layoutRepeatMarks(year, month);
 }
 
 void TMainForm::RefreshMonth() {
@@ -428,6 +433,7 @@ void TMainForm::OnDrawGirdDateDrawCell(TCellCanvas &canvas, int col, int row, co
   }
   if (HasEntries[static_cast<size_t>(k)] == 1)
     canvas.Draw(cx, bottom - 18, HaveDataBitmap);
+  drawRepeatMark(canvas, k, rect);
 }
 
 void TMainForm::drawHolidayMark(TCellCanvas &canvas, int d, int numberRight, const QRect &rect) {

@@ -12,9 +12,13 @@
 #include "monthmodel.h"
 #include "timetable.h"
 
+#include <QImage>
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -31,7 +35,11 @@ class TPictureButton;
 namespace holidays {
 class HolidaySchedule;
 }
+class TRepeatsForm;
 class TZuImage;
+namespace repeats {
+class TRepeatTable;
+}
 namespace calixo {
 class TToolWindow;
 }
@@ -90,6 +98,24 @@ public:
   // The days off and make-up working days ([Holidays] Show=1), or nullptr.
   const holidays::HolidaySchedule *Holidays() const { return m_holidays.get(); }
 
+  // Birthdays and anniversaries (mainrepeats.cpp), with [Repeats] Enabled on:
+  // the table, the 纪念日 window, a mark on the days they fall on and their
+  // reminders, which the alarm clock's tick hands over.
+  repeats::TRepeatTable *RepeatTable() { return m_repeatTable.get(); }
+  void ShowRepeatsWindow();
+  // The dialog for a new anniversary, filled with the lunar and Gregorian
+  // date of day `day` of the shown month.
+  void AddRepeatOnDay(int day);
+  void TickRepeats(int year, int month, int day, int hour, int minute);
+  // For the hover text: "妈妈生日（农历八月十五）" for each anniversary that
+  // falls on day `day` of the shown month, in time order.
+  QStringList AnniversariesOn(int day) const;
+  // The table the grid reads lunar dates from.
+  lunar::LunarTable LunarTableInUse() const;
+  std::array<int32_t, 42> RepeatMarks{};  // 1 where an anniversary falls
+  QImage RepeatMarkBitmap;
+  TRepeatsForm *RepeatsForm = nullptr;
+
   // A picture button of the skin, its picture chosen by its Mainbutton key.
   TPictureButton *createSkinButton(const char *objectName, QPoint pos, const char *key,
                                    QPoint pressOffset);
@@ -119,6 +145,7 @@ signals:
 
 protected:
   void closeEvent(QCloseEvent *e) override;
+  void contextMenuEvent(QContextMenuEvent *e) override;
 
 private:
   void loadSkinButtons();
@@ -137,7 +164,13 @@ private:
   static lunar::DayLabel festivalModeLabel(int year, int month, int day,
                                            const lunar::LunarDate &lunarDay);
 
+  void openRepeatTable();
+  void layoutRepeatMarks(int year, int month);
+  void drawRepeatMark(TCellCanvas &canvas, int cell, const QRect &rect);
+
   std::unique_ptr<TCalixoini> m_settings;
+  std::unique_ptr<repeats::TRepeatTable> m_repeatTable;
+  int64_t m_repeatMinuteSeen = -1;  // the last minute whose reminders were looked at
   // [Lunar] Extended=1: labels from the classic and the extended table.
   bool m_lunarExtended = false;
   // [Lunar] Festivals=1 as well: festivals and solar terms in the labels.

@@ -26,6 +26,7 @@ const std::vector<SwitchSpec> &Switches() {
       {"Lunar", "Extended", SwitchKind::Flag, 1, 0, 1, "农历日期到2100年"},
       {"Lunar", "Festivals", SwitchKind::Flag, 1, 0, 1, "显示节日和节气"},
       {"Holidays", "Show", SwitchKind::Flag, 1, 0, 1, "显示休班"},
+      {"Repeats", "Enabled", SwitchKind::Flag, 1, 0, 1, "纪念日"},
   };
   return rows;
 }

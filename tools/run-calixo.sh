@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the dependencies, builds Calixo, installs it for this user (in
-# ~/.local, or $CALIXO_PREFIX) and starts it. Without a display it starts the
+# ~/.local, or $CALIXO_PREFIX) and starts it; with --agenda FROM TO it prints
+# that agenda of the data folder instead. Without a display it starts the
 # calendar under Xvfb and saves a screenshot a few seconds after start.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,6 +16,10 @@ prefix=${CALIXO_PREFIX:-$HOME/.local}
 cmake --install build --prefix "$prefix" >/dev/null
 launcher="$prefix/bin/calixo"
 work=$("$launcher" --where)
+# run-calixo.sh --agenda FROM TO: the agenda of the user's data folder.
+if [ "${1:-}" = --agenda ]; then
+  exec "$launcher" "$@"
+fi
 if [ -n "${DISPLAY:-}" ]; then
   echo "Starting Calixo (installed in $prefix, data in $work)"
   exec "$launcher"

@@ -11,6 +11,8 @@
 #   calixo --where               print the working folder
 #   calixo --export-ics FILE     write the plans to an iCalendar file
 #   calixo --import-ics FILE     add the events of an iCalendar file
+#   calixo --agenda FROM TO      print the plans and anniversaries of those
+#                                days (YYYY-MM-DD) from the working folder
 set -e
 here=$(dirname "$(readlink -f "$0")")
 shipped="$here/../share/calixo"

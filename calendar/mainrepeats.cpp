@@ -1,0 +1,164 @@
+// The main window's share of the birthdays and anniversaries: opening
+// REPEATS.DBF, the 纪念日 window and its context menu entries, the mark on a
+// day an anniversary falls on, and the reminders the clock's tick asks for.
+// Everything is off with [Repeats] Enabled=0.
+#include "mainform.h"
+
+#include "calixoini.h"
+#include "cellcanvas.h"
+#include "clock.h"
+#include "drawgrid.h"
+#include "repeatdialog.h"
+#include "repeatsform.h"
+#include "repeattable.h"
+#include "ui.h"
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+
+namespace {
+
+// A small rose dot for the top-right corner of a day cell, where neither the
+// day's number (top left) nor the lunar label (centre) nor the entry marker
+// (bottom centre) reaches.
+QImage repeatMark() {
+  QImage mark(6, 6, QImage::Format_ARGB32_Premultiplied);
+  mark.fill(Qt::transparent);
+  QPainter p(&mark);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0xD0, 0x20, 0x70));
+  p.drawEllipse(QRectF(0, 0, 6, 6));
+  return mark;
+}
+
+}  // namespace
+
+lunar::LunarTable TMainForm::LunarTableInUse() const {
+  return m_lunarExtended ? lunar::LunarTable::Extended : lunar::LunarTable::Classic;
+}
+
+void TMainForm::openRepeatTable() {
+  if (!m_settings->SwitchOn("Repeats", "Enabled"))
+    return;
+  RepeatMarkBitmap = repeatMark();
+  m_repeatTable = std::make_unique<repeats::TRepeatTable>();
+  // A damaged table is reported, naming the file, and left as it is; the
+  // program runs without anniversaries.
+  calixo::guarded([this] {
+    m_repeatTable->CreateIfMissing();
+    m_repeatTable->Open();
+  });
+}
+
+void TMainForm::layoutRepeatMarks(int year, int month) {
+  RepeatMarks.fill(0);
+  if (!m_repeatTable || !m_repeatTable->Active())
+    return;
+  for (const repeats::SOccurrence &o :
+       repeats::occurrencesInMonth(m_repeatTable->Items(), year, month, LunarTableInUse())) {
+    int y, m, d;
+    calixo::dateFromDayNumber(o.DayNumber, y, m, d);
+    const int cell = FirstCell + d - 1;
+    if (cell >= 0 && cell < kDayCellCount)
+      RepeatMarks[static_cast<size_t>(cell)] = 1;
+  }
+}
+
+QStringList TMainForm::AnniversariesOn(int day) const {
+  QStringList names;
+  if (!m_repeatTable || !m_repeatTable->Active())
+    return names;
+  const int64_t n = calixo::dayNumber(SelYear, SelMonth, day);
+  const auto &items = m_repeatTable->Items();
+  for (const repeats::SOccurrence &o : repeats::occurrencesBetween(items, n, n, LunarTableInUse())) {
+    const repeats::SREPEATDATA &r = items[o.Index];
+    names << calixo::fromGbk(r.Text) + QStringLiteral("（%1）").arg(QString::fromStdString(repeats::dateName(r)));
+  }
+  return names;
+}
+
+void TMainForm::drawRepeatMark(TCellCanvas &canvas, int cell, const QRect &rect) {
+  if (RepeatMarks[static_cast<size_t>(cell)] == 1)
+    canvas.Draw(rect.right() - RepeatMarkBitmap.width(), rect.top() + 2, RepeatMarkBitmap);
+}
+
+void TMainForm::ShowRepeatsWindow() {
+  if (!m_repeatTable || !m_repeatTable->Active())
+    return;
+  if (!RepeatsForm) {
+    RepeatsForm = new TRepeatsForm(*m_repeatTable, LunarTableInUse());
+    connect(RepeatsForm, &TRepeatsForm::changed, this, [this] {
+      layoutRepeatMarks(SelYear, SelMonth);
+      DrawGridDate->update();
+    });
+    // First shown beside the calendar, so the marks it adds stay in view.
+    RepeatsForm->move(frameGeometry().topRight() + QPoint(8, 0));
+  }
+  RepeatsForm->Reload();
+  RepeatsForm->show();
+  RepeatsForm->raise();
+  RepeatsForm->activateWindow();
+}
+
+void TMainForm::AddRepeatOnDay(int day) {
+  ShowRepeatsWindow();
+  if (!RepeatsForm)
+    return;
+  const auto ld = lunar::SolarToLunar(SelYear - 1911, SelMonth, day, LunarTableInUse());
+  const int month = SelMonth;
+  RepeatsForm->AddRepeat([ld, month, day](TRepeatDialog &dialog) {
+    dialog.setDayDates(ld ? ld->month : 1, ld ? ld->day : 1, month, day);
+    // A day the lunar table does not reach gets its Gregorian date.
+    if (!ld)
+      dialog.ComboKind->setCurrentIndex(1);
+  });
+}
+
+void TMainForm::contextMenuEvent(QContextMenuEvent *e) {
+  if (!m_repeatTable || !m_repeatTable->Active())
+    return;
+  QMenu menu(this);
+  menu.setObjectName(QStringLiteral("PopMenuMain"));
+  menu.addAction(QStringLiteral("纪念日…"), this, &TMainForm::ShowRepeatsWindow);
+  int col, row;
+  const QPoint inGrid = DrawGridDate->mapFrom(this, e->pos());
+  if (DrawGridDate->rect().contains(inGrid) && DrawGridDate->MouseToCell(inGrid, col, row)) {
+    const int k = cellOf(col, row);
+    const int d = k >= 0 ? DayCells[static_cast<size_t>(k)] : 0;
+    if (d != 0)
+      menu.addAction(QStringLiteral("添加纪念日"), this, [this, d] { AddRepeatOnDay(d); });
+  }
+  menu.exec(e->globalPos());
+}
+
+void TMainForm::TickRepeats(int year, int month, int day, int hour, int minute) {
+  if (!m_repeatTable || !m_repeatTable->Active())
+    return;
+  const int64_t today = calixo::dayNumber(year, month, day);
+  const int64_t minuteNow = today * 1440 + hour * 60 + minute;
+  if (minuteNow == m_repeatMinuteSeen)
+    return;
+  m_repeatMinuteSeen = minuteNow;
+  const auto due = repeats::remindersDue(m_repeatTable->Items(), today, hour, minute, LunarTableInUse());
+  // FIRED is stored for every due reminder before the first box opens: a box
+  // runs a nested event loop in which ticks go on.
+  std::vector<QString> texts;
+  for (const repeats::SReminder &r : due) {
+    const repeats::SREPEATDATA item = m_repeatTable->Items()[r.Index];
+    try {
+      m_repeatTable->SetFired(item.RecNo, today);
+    } catch (const std::exception &) {
+      // The reminder is shown all the same; it may come again this day.
+    }
+    texts.push_back(QString::fromStdString(repeats::reminderText(item, r.DaysUntil)));
+  }
+  QPointer<TMainForm> self(this);
+  for (const QString &t : texts) {
+    calixo::showMessage(t, this);
+    if (!self)
+      return;
+  }
+}
