@@ -5,6 +5,7 @@
 #include "icsformat.h"
 #include "icstable.h"
 #include "lunar.h"
+#include "repeattable.h"
 
 #include <cerrno>
 #include <cstring>
@@ -94,6 +95,74 @@ bool writeWhole(const std::string &path, const std::string &text, std::string &e
   return true;
 }
 
+// The anniversaries of the data folder, with the dates of each lunar one from
+// this year to the table's last. A folder without the table has none.
+std::vector<AnniversaryRecord> readAnniversaries(int thisYear) {
+  std::vector<AnniversaryRecord> out;
+  if (!calixo::fileExists(repeats::kRepeatTableFile))
+    return out;
+  repeats::TRepeatTable table;
+  table.Open();
+  for (const repeats::SREPEATDATA &r : table.Items()) {
+    AnniversaryRecord a;
+    a.kind = r.Kind;
+    a.month = r.Month;
+    a.day = r.Day;
+    a.hour = r.Hour;
+    a.minute = r.Minute;
+    a.ahead = r.Ahead;
+    a.alarm = r.SetFlag != 0;
+    a.year = r.Year;
+    a.text = r.Text;
+    if (r.Kind == 'L') {
+      for (int y = thisYear; y <= lunar::LastExtendedLunarYear + 1911; ++y) {
+        const auto day = repeats::occurrenceIn(r, y, lunar::LunarTable::Extended);
+        if (!day)
+          continue;
+        Date d;
+        calixo::dateFromDayNumber(*day, d.year, d.month, d.day);
+        a.dates.push_back(d);
+      }
+    }
+    out.push_back(std::move(a));
+  }
+  return out;
+}
+
+// Adds the anniversaries that the table does not hold yet (the same date and
+// text); returns how many were added.
+int importAnniversaries(const std::vector<AnniversaryRecord> &list, int &already) {
+  already = 0;
+  if (list.empty())
+    return 0;
+  repeats::TRepeatTable table;
+  table.CreateIfMissing();
+  table.Open();
+  int added = 0;
+  for (const AnniversaryRecord &a : list) {
+    bool there = false;
+    for (const repeats::SREPEATDATA &r : table.Items())
+      there = there || (r.Kind == a.kind && r.Month == a.month && r.Day == a.day && r.Text == a.text);
+    if (there) {
+      ++already;
+      continue;
+    }
+    repeats::SREPEATDATA r;
+    r.Kind = a.kind;
+    r.Month = a.month;
+    r.Day = a.day;
+    r.Hour = a.hour;
+    r.Minute = a.minute;
+    r.Ahead = a.ahead > repeats::kMaxAhead ? repeats::kMaxAhead : a.ahead;
+    r.SetFlag = a.alarm ? 1 : 0;
+    r.Year = a.year;
+    r.Text = a.text;
+    table.Append(r);
+    ++added;
+  }
+  return added;
+}
+
 int usage() {
   std::cerr << "usage: calixo --export-ics FILE [--rscale]\n"
                "       calixo --import-ics FILE\n";
@@ -105,29 +174,32 @@ int exportTo(const std::string &file, bool rscale) {
   bool busy = false;
   TTimeTable timeTable(table, busy);
   std::vector<PlanRecord> plans;
+  std::vector<AnniversaryRecord> anniversaries;
+  const auto now = calixo::clock().now();
   try {
     // A folder without a time table has no plans; nothing is created.
     if (calixo::fileExists(kTimeTableFile)) {
       timeTable.OpenTable();
       plans = ReadPlans(table);
     }
+    anniversaries = readAnniversaries(now.year);
   } catch (const std::exception &e) {
     std::cerr << "calixo: " << e.what() << "\n";
     return 1;
   }
   ExportOptions options;
   options.rscale = rscale;
-  const auto now = calixo::clock().now();
   options.today = Date{now.year, now.month, now.day};
   options.hour = now.hour;
   options.minute = now.minute;
-  const std::string text = ExportCalendar(plans, {}, options);
+  const std::string text = ExportCalendar(plans, anniversaries, options);
   std::string error;
   if (!writeWhole(file, text, error)) {
     std::cerr << "calixo: " << file << ": " << error << "\n";
     return 1;
   }
-  std::cout << "导出 " << plans.size() << " 个计划到 " << file << "\n";
+  std::cout << "导出 " << plans.size() << " 个计划和 " << anniversaries.size() << " 个纪念日到 " << file
+            << "\n";
   return 0;
 }
 
@@ -146,24 +218,25 @@ int importFrom(const std::string &file) {
   bool busy = false;
   TTimeTable timeTable(table, busy);
   ImportCounts counts;
+  int anniversaries = 0, anniversariesThere = 0;
   try {
     timeTable.CreateTimeTableIfMissing();
     timeTable.OpenTable();
     counts = ImportPlans(timeTable, parsed.plans);
+    anniversaries = importAnniversaries(parsed.anniversaries, anniversariesThere);
   } catch (const std::exception &e) {
     std::cerr << "calixo: " << e.what() << "\n";
     return 1;
   }
   std::cout << "导入 " << file << "：新增 " << counts.added << " 个计划，并入已有的行 " << counts.joined
-            << " 个，已经有的 " << counts.already << " 个\n";
+            << " 个，已经有的 " << counts.already << " 个；新增纪念日 " << anniversaries << " 个，已经有的 "
+            << anniversariesThere << " 个\n";
   for (const std::string &n : parsed.notes)
     std::cout << "注意：" << n << "\n";
   for (const std::string &n : parsed.notImported)
     std::cout << "未导入：" << n << "\n";
   for (const std::string &n : counts.notImported)
     std::cout << "未导入：" << n << "\n";
-  if (!parsed.anniversaries.empty())
-    std::cout << "未导入：" << parsed.anniversaries.size() << " 个每年重复的日程（纪念日）\n";
   return 0;
 }
 

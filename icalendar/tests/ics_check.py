@@ -5,11 +5,16 @@ a reader independent of ours.
   ics_check.py plans FILE           prints one line per event, sorted:
                                     UID|local start|minutes|summary|alarm
   ics_check.py expect FILE EXPECTED checks FILE against those lines
+
+An anniversary prints as ANNIVERSARY|kind;month;day|local start|summary|alarm,
+and every date of a lunar one (DTSTART and RDATE) must be that lunar month
+and day by python3-lunardate (to 2099, where its table ends).
 """
 import sys
 from datetime import timedelta
 
 import icalendar
+from lunardate import LunarDate
 
 
 def events(path):
@@ -23,6 +28,24 @@ def events(path):
             raise SystemExit(f'{ev["UID"]}: start not in Asia/Shanghai ({tzid})')
         minutes = int(ev.decoded('DURATION') / timedelta(minutes=1))
         alarm = any(a.get('ACTION') == 'DISPLAY' for a in ev.walk('VALARM'))
+        key = ev.get('X-CALIXO-ANNIVERSARY')
+        if key is not None:
+            kind, month, day = str(key).split(';')
+            if kind == 'L':
+                dates = [start.date()]
+                rdates = ev.get('RDATE', [])
+                for r in rdates if isinstance(rdates, list) else [rdates]:
+                    dates += [d.dt.date() for d in r.dts]
+                if len(dates) < 2:
+                    raise SystemExit(f'{ev["UID"]}: a lunar anniversary with {len(dates)} date(s)')
+                # python3-lunardate's table ends with the lunar year 2099.
+                for d in (d for d in dates if d.year < 2100):
+                    lunar = LunarDate.fromSolarDate(d.year, d.month, d.day)
+                    if (lunar.month, lunar.day, lunar.isLeapMonth) != (int(month), int(day), False):
+                        raise SystemExit(f'{ev["UID"]}: {d} is not lunar {month}-{day} but {lunar}')
+            lines.append('|'.join(['ANNIVERSARY', str(key), start.strftime('%Y-%m-%d %H:%M'),
+                                   str(ev['SUMMARY']), 'alarm' if alarm else '-']))
+            continue
         lines.append('|'.join([str(ev['UID']), start.strftime('%Y-%m-%d %H:%M'), str(minutes),
                                str(ev['SUMMARY']), 'alarm' if alarm else '-']))
     return sorted(lines)

@@ -2,7 +2,8 @@
 # The program's iCalendar commands end to end: a calendar written by hand is
 # imported into an empty folder, exported, read back by python3-icalendar,
 # imported into a second empty folder and exported again, with the same
-# events; importing the same file twice adds nothing.
+# events; importing the same file twice adds nothing. Exports run on 8
+# December 2026 (faketime), the first date of a lunar anniversary.
 #   ics_roundtrip.sh CALIXO ICS_CHECK
 set -euo pipefail
 calixo=$1 check=$2
@@ -38,6 +39,25 @@ DTSTART;VALUE=DATE:20270101
 SUMMARY:元旦
 END:VEVENT
 BEGIN:VEVENT
+UID:five@hand
+DTSTAMP:20261201T000000Z
+DTSTART;VALUE=DATE:19800312
+RRULE:FREQ=YEARLY
+SUMMARY:爸爸生日
+END:VEVENT
+BEGIN:VEVENT
+UID:six@hand
+DTSTAMP:20261201T000000Z
+DTSTART:20260925T080000
+RRULE:RSCALE=CHINESE;FREQ=YEARLY;BYMONTH=8;BYMONTHDAY=15
+SUMMARY:妈妈生日
+BEGIN:VALARM
+ACTION:DISPLAY
+TRIGGER:-P3D
+DESCRIPTION:妈妈生日
+END:VALARM
+END:VEVENT
+BEGIN:VEVENT
 UID:four@hand
 DTSTAMP:20261201T000000Z
 DTSTART:20261210T180000
@@ -47,22 +67,24 @@ END:VEVENT
 END:VCALENDAR
 ICS
 (cd "$scratch/a" && "$calixo" --import-ics ../input.ics) >"$scratch/import1.txt"
-grep -q "新增 3 个计划" "$scratch/import1.txt" || { cat "$scratch/import1.txt"; fail "first import"; }
+grep -q "新增 3 个计划.*新增纪念日 2 个" "$scratch/import1.txt" || { cat "$scratch/import1.txt"; fail "first import"; }
 grep -q "未导入：“周会”" "$scratch/import1.txt" || fail "the weekly event was not listed as not imported"
 (cd "$scratch/a" && "$calixo" --import-ics ../input.ics) >"$scratch/import2.txt"
-grep -q "新增 0 个计划，并入已有的行 0 个，已经有的 3 个" "$scratch/import2.txt" ||
+grep -q "新增 0 个计划，并入已有的行 0 个，已经有的 3 个；新增纪念日 0 个，已经有的 2 个" "$scratch/import2.txt" ||
   { cat "$scratch/import2.txt"; fail "the second import added something"; }
 
-(cd "$scratch/a" && "$calixo" --export-ics ../a.ics) >/dev/null
+(cd "$scratch/a" && ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0 faketime "2026-12-08 10:00:00" "$calixo" --export-ics ../a.ics) >/dev/null
 cat >"$scratch/expected.txt" <<'TXT'
 plan-20261208-0900@calixo|2026-12-08 09:00|30|开会|alarm
 plan-20261209-1500@calixo|2026-12-09 15:00|30|15:15 call Berlin|-
 plan-20270101-0000@calixo|2027-01-01 00:00|30|全天 元旦|-
+ANNIVERSARY|G;3;12|1980-03-12 00:00|爸爸生日|-
+ANNIVERSARY|L;8;15|2026-09-25 08:00|妈妈生日|alarm
 TXT
 /usr/bin/python3 "$check" expect "$scratch/a.ics" "$scratch/expected.txt" || fail "the export read back"
 
 (cd "$scratch/b" && "$calixo" --import-ics ../a.ics) >/dev/null
-(cd "$scratch/b" && "$calixo" --export-ics ../b.ics) >/dev/null
+(cd "$scratch/b" && ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0 faketime "2026-12-08 10:00:00" "$calixo" --export-ics ../b.ics) >/dev/null
 [ "$(/usr/bin/python3 "$check" plans "$scratch/a.ics")" = "$(/usr/bin/python3 "$check" plans "$scratch/b.ics")" ] ||
   fail "the export imported into an empty folder differs"
 echo "icalendar round trip ok"
