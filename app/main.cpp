@@ -7,7 +7,10 @@
 #include "okseleymdlg.h"
 
 #include "calixodata.h"
+#include "reminders.h"
 #include "ui.h"
+
+#include <memory>
 
 int main(int argc, char **argv) {
   calixo::CalixoApplication app(argc, argv);
@@ -38,10 +41,15 @@ int main(int argc, char **argv) {
   });
   // 5. The year/month dialog, hidden.
   calixo::guarded([] { OKSeleYMDlg = new TOKSeleYMDlg; });
+  // Alarms and countdowns remind through it (sound, notification, snooze);
+  // the reminders snoozed before a restart come back from its file.
+  std::unique_ptr<calixo::Reminders> reminders;
+  calixo::guarded([&] { reminders = std::make_unique<calixo::Reminders>(MainForm->Calixoini()); });
 
   MainForm->show();
   app.exec();
 
+  reminders.reset();
   delete MainTIMELIST;
   delete MemoListForm;
   delete OKSeleYMDlg;
