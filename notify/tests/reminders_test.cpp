@@ -15,10 +15,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <functional>
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 namespace {
 
@@ -145,10 +149,25 @@ TEST(CanberraSound, WithNoSoundServerIsSilentAndReturns) {
   ::setenv("ALSA_CONFIG_PATH", emptyConfig.c_str(), 1);
   QStringList messages;
   calixo::setMessageHook([&](const QString &text) { messages << text; });
+  // Standard error goes to a file meanwhile: nothing may be printed either.
+  const std::string errFile = emptyConfig + ".err";
+  std::fflush(stderr);
+  const int savedErr = ::dup(2);
+  const int errFd = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(errFd, 0);
+  ::dup2(errFd, 2);
   const auto sound = calixo::canberraSound();
-  EXPECT_FALSE(sound->play());
-  EXPECT_FALSE(sound->play());
+  const bool first = sound->play(), second = sound->play();
+  std::fflush(stderr);
+  ::dup2(savedErr, 2);
+  ::close(savedErr);
+  ::close(errFd);
+  EXPECT_FALSE(first);
+  EXPECT_FALSE(second);
   EXPECT_TRUE(messages.isEmpty());
+  std::ifstream err(errFile);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>()), "");
+  std::filesystem::remove(errFile);
   calixo::setMessageHook(nullptr);
   std::filesystem::remove(emptyConfig);
 }
