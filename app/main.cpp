@@ -7,12 +7,16 @@
 #include "okseleymdlg.h"
 
 #include "calixodata.h"
+#include "icscli.h"
 #include "reminders.h"
 #include "ui.h"
 
 #include <memory>
 
 int main(int argc, char **argv) {
+  // The commands that need no display run before any window exists.
+  if (const int status = calixo::ics::RunIcsCommand(argc, argv); status >= 0)
+    return status;
   calixo::CalixoApplication app(argc, argv);
   // The loop ends when the main window closes, whatever else is visible.
   app.setQuitOnLastWindowClosed(false);

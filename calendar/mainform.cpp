@@ -12,6 +12,7 @@
 #include "drawgrid.h"
 #include "filenames.h"
 #include "fittedlabel.h"
+#include "holidays.h"
 #include "imagemy.h"
 #include "lunar.h"
 #include "picturebutton.h"
@@ -40,6 +41,14 @@ constexpr int kGridFontPoints = 8;
 // other labels, that reads on the white cells and, dark on light, on the
 // selection colour of the current cell too.
 const QColor kFestivalColour(0x00, 0x00, 0xC8);
+// 休 in red, as calendars print days off; 班 in a dark grey that stays clear
+// of the red day numbers of the weekends it falls on.
+const QColor kHolidayOffColour(0xE0, 0x00, 0x00);
+const QColor kHolidayWorkColour(0x40, 0x40, 0x40);
+// The marks' pixel size: the glyph stands at least 9 pixels tall.
+constexpr int kHolidayMarkPixels = 11;
+// The user's additions to the built-in schedule, in the data folder.
+const char kHolidaysFile[] = "holidays.txt";
 
 // Sets up label (a child of the window) as one of the window's labels.
 QLabel *makeLabel(QLabel *label, const char *name, QRect geometry, const QFont &font,
@@ -196,6 +205,7 @@ void TMainForm::FormCreate() {
     m_settings->WriteDefaultSettings();
   m_lunarExtended = m_settings->LunarExtended();
   m_lunarFestivals = m_lunarExtended && m_settings->LunarFestivals();
+  loadHolidays();
   loadSkinButtons();
   TableBusy = false;
   // 3. The skin drags this window.
@@ -230,6 +240,24 @@ void TMainForm::FormCreate() {
   // 12.
   ZuImage1->IsDefaultBmp = false;
   LoadMonthPicture();
+}
+
+void TMainForm::loadHolidays() {
+  m_holidays.reset();
+  if (!m_settings->SwitchOn("Holidays", "Show"))
+    return;
+  std::vector<std::string> errors;
+  m_holidays = std::make_unique<holidays::HolidaySchedule>(
+      holidays::LoadHolidaySchedule(kHolidaysFile, errors));
+  if (errors.empty())
+    return;
+  // One box for the whole file; a long list is cut so the box fits the screen.
+  QString text;
+  for (size_t i = 0; i < errors.size() && i < 10; ++i)
+    text += QString::fromStdString(errors[i]) + QLatin1Char('\n');
+  if (errors.size() > 10)
+    text += QStringLiteral("……共%1行有误\n").arg(errors.size());
+  calixo::showMessage(text.trimmed(), this);
 }
 
 int TMainForm::DaysInMonth(int year, int month) { return MonthLength(year, month); }
@@ -367,6 +395,9 @@ void TMainForm::OnDrawGirdDateDrawCell(TCellCanvas &canvas, int col, int row, co
   if (d == 0)
     return;
   canvas.TextOut(rect.left() + 2, rect.top(), QString::number(d), rect);
+  drawHolidayMark(canvas, d,
+                  rect.left() + 2 + QFontMetrics(canvas.Font).horizontalAdvance(QString::number(d)),
+                  rect);
   const int cx = rect.left() + rect.width() / 2;
   const int cy = rect.top() + rect.height() / 2;
   const int bottom = rect.top() + rect.height();
@@ -399,7 +430,29 @@ void TMainForm::OnDrawGirdDateDrawCell(TCellCanvas &canvas, int col, int row, co
     canvas.Draw(cx, bottom - 18, HaveDataBitmap);
 }
 
+void TMainForm::drawHolidayMark(TCellCanvas &canvas, int d, int numberRight, const QRect &rect) {
+  if (!m_holidays)
+    return;
+  const holidays::HolidayDay *day = m_holidays->Find(SelYear, SelMonth, d);
+  if (!day)
+    return;
+  const QFont font = canvas.Font;
+  const QColor colour = canvas.FontColor;
+  canvas.Font = calixo::chineseFont(kHolidayMarkPixels);
+  canvas.FontColor = day->Kind == holidays::DayKind::Off ? kHolidayOffColour : kHolidayWorkColour;
+  // Up in the cell's top-right part, just after the day number, so it reads
+  // with its own day rather than with the next cell's number at the cell's
+  // right edge; above the lunar label, which starts at the cell's middle.
+  const QString mark = QString::fromUtf8(holidays::KindText(day->Kind));
+  const int width = QFontMetrics(canvas.Font).horizontalAdvance(mark);
+  canvas.TextOut(std::min(numberRight + 2, rect.right() - 3 - width), rect.top() - 1, mark, rect);
+  canvas.Font = font;
+  canvas.FontColor = colour;
+}
+
 QColor TMainForm::FestivalLabelColour() { return kFestivalColour; }
+QColor TMainForm::HolidayOffColour() { return kHolidayOffColour; }
+QColor TMainForm::HolidayWorkColour() { return kHolidayWorkColour; }
 
 lunar::DayLabel TMainForm::festivalModeLabel(int year, int month, int day,
                                              const lunar::LunarDate &lunarDay) {

@@ -28,6 +28,9 @@ class TDrawGrid;
 class TCellCanvas;
 class TImageMy;
 class TPictureButton;
+namespace holidays {
+class HolidaySchedule;
+}
 class TZuImage;
 namespace calixo {
 class TToolWindow;
@@ -81,6 +84,11 @@ public:
   void OnDrawGridDateMouseUp(QMouseEvent *e);
   // The colour of a festival's or a solar term's label.
   static QColor FestivalLabelColour();
+  // The colours of the 休 and 班 marks.
+  static QColor HolidayOffColour();
+  static QColor HolidayWorkColour();
+  // The days off and make-up working days ([Holidays] Show=1), or nullptr.
+  const holidays::HolidaySchedule *Holidays() const { return m_holidays.get(); }
 
   // A picture button of the skin, its picture chosen by its Mainbutton key.
   TPictureButton *createSkinButton(const char *objectName, QPoint pos, const char *key,
@@ -134,6 +142,12 @@ private:
   bool m_lunarExtended = false;
   // [Lunar] Festivals=1 as well: festivals and solar terms in the labels.
   bool m_lunarFestivals = false;
+  // The 休 or 班 mark of day d of the shown month, after its number (which
+  // ends at numberRight) in the cell's top-right part.
+  void drawHolidayMark(TCellCanvas &canvas, int d, int numberRight, const QRect &rect);
+  void loadHolidays();
+
+  std::unique_ptr<holidays::HolidaySchedule> m_holidays;
   std::unique_ptr<TTimeTable> m_timeTable;
   struct SkinButton {
     TPictureButton *button;

@@ -27,3 +27,16 @@ install(FILES ${CMAKE_SOURCE_DIR}/data/install/calixo.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/data/install/calixo.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${CMAKE_SOURCE_DIR}/data/install/org.calixo.Calixo.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The package's documentation: the copyright statement and the changelog,
+# compressed as Debian keeps them.
+execute_process(COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/data/install/changelog
+                OUTPUT_FILE ${CMAKE_BINARY_DIR}/changelog.gz)
+install(FILES ${CMAKE_SOURCE_DIR}/data/install/copyright ${CMAKE_BINARY_DIR}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/calixo)
+foreach(page calixo dbfdump)
+  execute_process(COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/data/install/${page}.1
+                  OUTPUT_FILE ${CMAKE_BINARY_DIR}/${page}.1.gz)
+  install(FILES ${CMAKE_BINARY_DIR}/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()

@@ -25,6 +25,7 @@ const std::vector<SwitchSpec> &Switches() {
   static const std::vector<SwitchSpec> rows = {
       {"Lunar", "Extended", SwitchKind::Flag, 1, 0, 1, "农历日期到2100年"},
       {"Lunar", "Festivals", SwitchKind::Flag, 1, 0, 1, "显示节日和节气"},
+      {"Holidays", "Show", SwitchKind::Flag, 1, 0, 1, "显示休班"},
       {"Reminders", "Notify", SwitchKind::Flag, 1, 0, 1, "提醒时发送桌面通知"},
       {"Reminders", "Sound", SwitchKind::Flag, 1, 0, 1, "提醒时播放提示音"},
       // 0: the reminder box has no 稍后提醒 button.

@@ -15,7 +15,10 @@ packages=(
   dbus-x11 fcitx5 fcitx5-chinese-addons fcitx5-frontend-qt6
   fonts-wqy-microhei fonts-dejavu-core fonts-urw-base35
   python3 python3-icu python3-lunardate python3-ephem python3-gi gir1.2-lunardate-3.0
+  libkf5holidays5 python3-workalendar
   clang-14 libclang-rt-14-dev
+  dpkg-dev lintian appstream desktop-file-utils
+  libical-dev python3-icalendar
 )
 missing=()
 for p in "${packages[@]}"; do

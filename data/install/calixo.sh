@@ -9,6 +9,8 @@
 #   calixo --enable-autostart    start it with every desktop session
 #   calixo --disable-autostart   stop doing that
 #   calixo --where               print the working folder
+#   calixo --export-ics FILE     write the plans to an iCalendar file
+#   calixo --import-ics FILE     add the events of an iCalendar file
 set -e
 here=$(dirname "$(readlink -f "$0")")
 shipped="$here/../share/calixo"
@@ -29,6 +31,18 @@ case "${1:-}" in
   --where)
     echo "$work"
     exit 0 ;;
+esac
+
+# A calendar file named on the command line is the user's, relative to where
+# they are, not to the data folder the program works in.
+case "${1:-}" in
+  --export-ics | --import-ics)
+    if [ $# -ge 2 ]; then
+      case "$2" in
+        /*) ;;
+        *) first=$1 file=$PWD/$2; shift 2; set -- "$first" "$file" "$@" ;;
+      esac
+    fi ;;
 esac
 
 # A data folder the program has never run in (no settings and no time table

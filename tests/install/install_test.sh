@@ -93,4 +93,8 @@ HOME="$home" XDG_CONFIG_HOME= "$prefix/bin/calixo" --enable-autostart >/dev/null
 [ -e "$home/.config/autostart/calixo.desktop" ] || fail "autostart entry not written"
 HOME="$home" XDG_CONFIG_HOME= "$prefix/bin/calixo" --disable-autostart >/dev/null
 [ ! -e "$home/.config/autostart/calixo.desktop" ] || fail "autostart entry not removed"
+# A calendar file named on the launcher's command line is taken where the
+# user is, not in the data folder.
+(cd "$scratch" && HOME="$home" XDG_DATA_HOME= "$prefix/bin/calixo" --export-ics plans.ics >/dev/null)
+[ -s "$scratch/plans.ics" ] || fail "--export-ics with a relative name did not write where the user is"
 echo "install ok"

@@ -142,3 +142,15 @@ expect_refused(2001-05-01 "")
 expect_refused(2001-05-01 -2001-05-2)
 # A range that runs backwards.
 expect_refused(2001-05-02 2001-05-01)
+
+# The days off and make-up working days of a range: 中秋节 and 国庆节 of 2026.
+set(OPTIONS --holidays)
+expect_lines(2026-09-19 2026-10-11
+  "2026-09-20,班,国庆节"
+  "2026-09-25,休,中秋节" "2026-09-26,休,中秋节" "2026-09-27,休,中秋节"
+  "2026-10-01,休,国庆节" "2026-10-02,休,国庆节" "2026-10-03,休,国庆节" "2026-10-04,休,国庆节"
+  "2026-10-05,休,国庆节" "2026-10-06,休,国庆节" "2026-10-07,休,国庆节"
+  "2026-10-10,班,国庆节")
+unset(OPTIONS)
+expect_refused(--holidays 2026-10-01 2026-09-01)
+expect_refused(--holidays 2026-02-30 2026-03-01)

@@ -8,14 +8,21 @@
 // the day's festival, else its solar term, else the ordinary label. The grid
 // shows festivals only with the extended table, so --festivals without
 // --extended is refused.
+// lunar-table --holidays FROM TO: one line per day off or make-up working day
+// from FROM to TO (any dates), as the grid marks them: the built-in schedule
+// with holidays.txt of the current directory applied (its bad lines are
+// reported on stderr):
+//   YYYY-MM-DD,休|班,Name
 // Exit status: 0 on success, 2 for a bad argument or a date the table does not
 // cover, 1 when the output cannot be written.
+#include "holidays.h"
 #include "lunar.h"
 
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -72,7 +79,8 @@ const char *lastDate() {
 int usage() {
   std::fputs("usage: lunar-table [--extended [--festivals]] FROM TO   (dates as YYYY-MM-DD,\n"
              "       inclusive, from 1912-02-18 to 2011-12-31, or to 2100-12-31 with\n"
-             "       --extended; --festivals labels festivals and solar terms)\n",
+             "       --extended; --festivals labels festivals and solar terms)\n"
+             "       lunar-table --holidays FROM TO   (the days off and make-up working days)\n",
              stderr);
   return 2;
 }
@@ -103,9 +111,37 @@ std::optional<SolarDate> argumentDate(const char *name, const char *arg) {
   return d;
 }
 
+int printHolidays(const char *fromArg, const char *toArg) {
+  const std::optional<SolarDate> from = parseDate(fromArg), to = parseDate(toArg);
+  if (!from || !to) {
+    std::fprintf(stderr, "lunar-table: \"%s\" is not a date of the form YYYY-MM-DD\n",
+                 from ? toArg : fromArg);
+    return 2;
+  }
+  if (*to < *from) {
+    std::fprintf(stderr, "lunar-table: FROM %s is after TO %s\n", fromArg, toArg);
+    return 2;
+  }
+  std::vector<std::string> errors;
+  const holidays::HolidaySchedule schedule = holidays::LoadHolidaySchedule("holidays.txt", errors);
+  for (const std::string &e : errors)
+    std::fprintf(stderr, "lunar-table: %s\n", e.c_str());
+  for (const holidays::HolidayDay &d :
+       schedule.Between(from->year, from->month, from->day, to->year, to->month, to->day))
+    std::printf("%04d-%02d-%02d,%s,%s\n", d.Year, d.Month, d.Day, holidays::KindText(d.Kind),
+                d.Name.c_str());
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fputs("lunar-table: cannot write the output\n", stderr);
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
+  if (argc == 4 && std::string_view(argv[1]) == "--holidays")
+    return printHolidays(argv[2], argv[3]);
   if (argc >= 4 && std::string_view(argv[1]) == "--extended") {
     g_table = lunar::LunarTable::Extended;
     --argc;
