@@ -9,11 +9,13 @@
 #include "agenda.h"
 #include "calixodata.h"
 #include "icscli.h"
+#include "reminders.h"
 #include "singleinstance.h"
 #include "ui.h"
 
 #include <cstring>
 #include <iostream>
+#include <memory>
 
 int main(int argc, char **argv) {
   // The commands that need no display run before any window exists.
@@ -59,10 +61,15 @@ int main(int argc, char **argv) {
   });
   // 5. The year/month dialog, hidden.
   calixo::guarded([] { OKSeleYMDlg = new TOKSeleYMDlg; });
+  // Alarms and countdowns remind through it (sound, notification, snooze);
+  // the reminders snoozed before a restart come back from its file.
+  std::unique_ptr<calixo::Reminders> reminders;
+  calixo::guarded([&] { reminders = std::make_unique<calixo::Reminders>(MainForm->Calixoini()); });
 
   MainForm->show();
   app.exec();
 
+  reminders.reset();
   delete MainTIMELIST;
   delete MemoListForm;
   delete OKSeleYMDlg;

@@ -4,6 +4,7 @@
 #include "dayrows.h"
 #include "gbk.h"
 #include "mainform.h"
+#include "reminders.h"
 #include "shellopen.h"
 #include "ui.h"
 
@@ -82,5 +83,5 @@ void TAlarmClock::fire(const STIMELISTDATA &entry) {
     calixo::shellOpen(calixo::gbkToUtf8(entry.Text));
     return;
   }
-  calixo::showMessage(calixo::fromGbk(entry.Text), m_form);
+  calixo::remind({calixo::reminderTime(entry.Hour, entry.Minute), calixo::fromGbk(entry.Text)}, m_form);
 }

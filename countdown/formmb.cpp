@@ -3,6 +3,7 @@
 #include "calixodata.h"
 #include "contoura.h"
 #include "imagemy.h"
+#include "reminders.h"
 #include "ui.h"
 
 #include <QCheckBox>
@@ -172,5 +173,5 @@ void TFormMB::expire(Channel &c) {
   c.progressBar->setValue(0);
   // The box runs a nested event loop; the other channel's expiry and the
   // progress tick go on firing while it is open.
-  calixo::showMessage(c.edit->text());
+  calixo::remind(calixo::reminderNow(c.edit->text()));
 }

@@ -2,6 +2,7 @@
 // wrote and at its windows through the X protocol, saves a screenshot of the
 // main window and closes it the way a window manager does.
 #include "e2e_support.h"
+#include "notification_bus.h"
 
 #include "calixoini.h"
 #include "clock.h"
@@ -433,6 +434,74 @@ TEST_F(EndToEnd, AnAlarmOfTheNextDayFiresAtMidnight) {
   ASSERT_EQ(windows.size(), 2u) << "no alarm box appeared at midnight";
   EXPECT_EQ(fieldOfEveryRecord("TIMELIST", "SET"), (std::vector<int>{0, 1}))
       << "the 0:00 entry fired; the 0:02 one waits";
+}
+
+// An alarm reaches the desktop's notification service as well as its box:
+// summary, body, icon, urgency and the two actions. 稍后提醒 chosen in the
+// notification closes the box and keeps the reminder in the snooze file; the
+// program is killed and started again ten minutes later on a desktop that
+// has no notification service any more, and the reminder comes back as the
+// box alone (saved as calixo-snooze.png).
+TEST_F(EndToEnd, AnAlarmNotifiesAndItsSnoozeOutlivesARestart) {
+  copyRuntimeData(dir());
+  ASSERT_TRUE(writeTimeList({{2026, 12, 8, 7, 0, "wake up"}}));
+  NotificationBus bus(dir() / "bus");
+  ASSERT_EQ(bus.problem(), "");
+  X x;
+  ASSERT_TRUE(x.ok()) << "no X display";
+  auto waitForSnoozeFile = [](bool wantLine) {
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    std::string text = readFile("snooze.lst");
+    while (std::chrono::steady_clock::now() < end && text.empty() == wantLine) {
+      std::this_thread::sleep_for(100ms);
+      text = readFile("snooze.lst");
+    }
+    return text;
+  };
+  // The main window by its width: on a slow start the box may be up as soon.
+  auto waitForMain = [&x] {
+    const auto end = std::chrono::steady_clock::now() + 20s;
+    while (std::chrono::steady_clock::now() < end) {
+      for (const TopWindow &w : x.viewableTopWindows())
+        if (w.width == 586)
+          return w;
+      std::this_thread::sleep_for(100ms);
+    }
+    return TopWindow{};
+  };
+  {
+    Program calixo(dir(), "2026-12-08 06:59:50");
+    const TopWindow main = waitForMain();
+    ASSERT_NE(main.id, 0u);
+    const TopWindow box = waitForOtherWindow(x, main, 30s);
+    ASSERT_NE(box.id, 0u) << "no alarm box appeared";
+    const std::string calls = bus.waitForNotifyCalls(1, 10s);
+    EXPECT_EQ(NotificationBus::count(calls, "<'Calixo 提醒'>"), 1) << calls;
+    for (const char *part : {"<'Calixo'>, <uint32 0>, <'calixo'>, <'Calixo 提醒'>, <'07:00 wake up'>",
+                             "<['snooze', '稍后提醒', 'dismiss', '知道了']>", "'urgency': <byte 0x02>",
+                             "'image-data': <(48, 48, 192, true, 8, 4, "})
+      EXPECT_NE(calls.find(part), std::string::npos) << part << " in " << calls.substr(0, 400);
+
+    ASSERT_TRUE(bus.invokeAction(1, "snooze"));
+    EXPECT_TRUE(waitForViewable(x, box.id, false, 5s)) << "稍后提醒 in the notification closes the box";
+    const std::string line = waitForSnoozeFile(true);
+    ASSERT_GE(line.size(), 19u) << "nothing was snoozed";
+    EXPECT_EQ(line.substr(0, 17), "2026-12-08 07:10:") << line;
+    EXPECT_EQ(line.substr(19), " 07:00 wake up\n") << line;
+  }
+
+  bus.stopService();
+  Program calixo(dir(), "2026-12-08 07:09:50");
+  const TopWindow main = waitForMain();
+  ASSERT_NE(main.id, 0u);
+  const TopWindow box = waitForOtherWindow(x, main, 30s);
+  ASSERT_NE(box.id, 0u) << "the snoozed reminder did not come back";
+  EXPECT_EQ(waitForSnoozeFile(false), "") << "taken from the file as it comes";
+  std::this_thread::sleep_for(500ms);
+  EXPECT_EQ(x.viewableTopWindows().size(), 2u) << "the box alone, no error";
+  const QImage shot = x.grab(box);
+  EXPECT_FALSE(shot.isNull());
+  shot.save(QStringLiteral(CALIXO_SNOOZE_SCREENSHOT), "PNG");
 }
 
 }  // namespace

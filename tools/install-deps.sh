@@ -11,6 +11,7 @@ packages=(
   liberfa-dev
   libxcb-shape0-dev libx11-xcb-dev
   xvfb xauth x11-utils xdotool imagemagick faketime
+  libcanberra-dev sound-theme-freedesktop python3-dbusmock dbus-daemon libglib2.0-bin
   dbus-x11 fcitx5 fcitx5-chinese-addons fcitx5-frontend-qt6
   fonts-wqy-microhei fonts-dejavu-core fonts-urw-base35
   python3 python3-icu python3-lunardate python3-ephem python3-gi gir1.2-lunardate-3.0

@@ -68,6 +68,8 @@ void setMessageHook(MessageHook hook) {
     answerForeignBoxes();
 }
 
+bool messageHookInstalled() { return static_cast<bool>(messageHook()); }
+
 void reportError(const QString &text) {
   std::fprintf(stderr, "calixo: %s\n", text.toLocal8Bit().constData());
   showMessage(text);

@@ -46,6 +46,7 @@ public:
 // loaded library shows itself, and each such box is answered with OK.
 using MessageHook = std::function<void(const QString &text)>;
 void setMessageHook(MessageHook hook);
+bool messageHookInstalled();
 
 // GBK bytes <-> QString. toGbk fails (returns false) on a character that GBK
 // cannot encode, so nothing is ever stored as "?".
