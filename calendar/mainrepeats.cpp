@@ -10,6 +10,7 @@
 #include "drawgrid.h"
 #include "repeatdialog.h"
 #include "repeatsform.h"
+#include "reminders.h"
 #include "repeattable.h"
 #include "ui.h"
 
@@ -156,8 +157,9 @@ void TMainForm::TickRepeats(int year, int month, int day, int hour, int minute) 
     texts.push_back(QString::fromStdString(repeats::reminderText(item, r.DaysUntil)));
   }
   QPointer<TMainForm> self(this);
+  // Like an alarm: a sound, a notification and the box, which can snooze it.
   for (const QString &t : texts) {
-    calixo::showMessage(t, this);
+    calixo::remind(calixo::Reminder{calixo::reminderTime(hour, minute), t}, this);
     if (!self)
       return;
   }
