@@ -8,19 +8,23 @@
 // FormCreate runs the creation handler (settings, table, month, picture).
 #pragma once
 
+#include "dayinfo.h"
 #include "lunar.h"
 #include "monthmodel.h"
 #include "timetable.h"
 
+#include <QImage>
 #include <QPointer>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QColor;
 class QIcon;
+class QKeyEvent;
 class QLabel;
 class TAlarmClock;
 class TCalixoini;
@@ -79,8 +83,28 @@ public:
   // The grid's draw-cell handler and release handler.
   void OnDrawGirdDateDrawCell(TCellCanvas &canvas, int col, int row, const QRect &rect);
   void OnDrawGridDateMouseUp(QMouseEvent *e);
+  // The arrow keys, Page Up/Down, Home and Enter in the grid; false for a
+  // key the grid leaves to its default handling.
+  bool OnDrawGridDateKeyDown(QKeyEvent *e);
+  // The whole date of the day in a cell, one line each; empty for the
+  // header, a blank cell or with [Calendar] DayTips=0.
+  QString DayToolTip(int col, int row);
   // The colour of a festival's or a solar term's label.
   static QColor FestivalLabelColour();
+  // The background of today's cell.
+  static QColor TodayColour();
+
+  // Where the statutory holidays come from: the holiday or make-up workday
+  // of a date, or nullopt. Without one no day is a holiday.
+  using HolidayLookup = std::function<std::optional<SDayHoliday>(int year, int month, int day)>;
+  void setHolidayLookup(HolidayLookup lookup);
+
+  // Reads the switches of switches.h again and repaints the grid; the 设置
+  // dialog calls it after it stored them.
+  void ApplySwitches();
+  // Shows the 设置 dialog (the context menu's "设置..."), stores what the
+  // user chose in Calixo.ini and applies it.
+  void OnSettingsClick();
 
   // A picture button of the skin, its picture chosen by its Mainbutton key.
   TPictureButton *createSkinButton(const char *objectName, QPoint pos, const char *key,
@@ -111,6 +135,7 @@ signals:
 
 protected:
   void closeEvent(QCloseEvent *e) override;
+  void contextMenuEvent(QContextMenuEvent *e) override;
 
 private:
   void loadSkinButtons();
@@ -125,15 +150,16 @@ private:
   void setMonthLabels();
   void showSelectedDayAsCurrent();
   void showDefaultPicture();
-  // The festival-mode label of a Gregorian date whose lunar date is lunarDay.
-  static lunar::DayLabel festivalModeLabel(int year, int month, int day,
-                                           const lunar::LunarDate &lunarDay);
+  // Moves the selection to a date, laying out its month when it is another.
+  void selectDate(int year, int month, int day);
 
   std::unique_ptr<TCalixoini> m_settings;
-  // [Lunar] Extended=1: labels from the classic and the extended table.
-  bool m_lunarExtended = false;
-  // [Lunar] Festivals=1 as well: festivals and solar terms in the labels.
-  bool m_lunarFestivals = false;
+  // [Lunar] Extended and Festivals: which years get labels, and which labels.
+  lunar::LabelMode m_labelMode = lunar::LabelMode::Classic;
+  // [Calendar] switches.
+  bool m_dayTips = false, m_keys = false, m_todayMark = false, m_smallMarker = false;
+  QImage m_smallMarkerBitmap;
+  HolidayLookup m_holidayLookup;
   std::unique_ptr<TTimeTable> m_timeTable;
   struct SkinButton {
     TPictureButton *button;

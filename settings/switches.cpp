@@ -25,6 +25,10 @@ const std::vector<SwitchSpec> &Switches() {
   static const std::vector<SwitchSpec> rows = {
       {"Lunar", "Extended", SwitchKind::Flag, 1, 0, 1, "农历日期到2100年"},
       {"Lunar", "Festivals", SwitchKind::Flag, 1, 0, 1, "显示节日和节气"},
+      {"Calendar", "DayTips", SwitchKind::Flag, 1, 0, 1, "鼠标停在日期上时显示整个日期"},
+      {"Calendar", "Keys", SwitchKind::Flag, 1, 0, 1, "用方向键、翻页键、Home和回车选择日期"},
+      {"Calendar", "TodayMark", SwitchKind::Flag, 1, 0, 1, "选中别的日期时仍标出今天"},
+      {"Calendar", "SmallMarker", SwitchKind::Flag, 1, 0, 1, "计划标记缩小到格子左下角，不遮文字"},
   };
   return rows;
 }
