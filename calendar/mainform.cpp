@@ -135,6 +135,9 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint)
   DrawGridDate->OnMouseUp = [this](QMouseEvent *e) { OnDrawGridDateMouseUp(e); };
   DrawGridDate->OnKeyDown = [this](QKeyEvent *e) { return OnDrawGridDateKeyDown(e); };
   DrawGridDate->OnToolTip = [this](int col, int row) { return DayToolTip(col, row); };
+  // The hover text shows also while another window is active, as on a
+  // desktop calendar the user glances at.
+  setAttribute(Qt::WA_AlwaysShowToolTips);
 
   ImageClose = createSkinButton("ImageClose", QPoint(529, 237), "B6", QPoint(-1, -1));
   connect(ImageClose, &TPictureButton::clicked, this, &QWidget::close);
