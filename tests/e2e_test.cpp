@@ -231,12 +231,13 @@ bool waitUntil(const std::function<bool()> &cond, std::chrono::milliseconds limi
   return true;
 }
 
-// A new user with no settings file on 8 December 2026: 圣诞节 in blue; the
-// pointer resting on today brings up the whole date (saved as the README's
-// picture of it); the arrow keys, Page Down and Home move the selection while
+// A new user with no settings file and two plans for 8 December 2026: 圣诞节
+// in blue; the pointer resting on today brings up the whole date with the
+// plans (saved as the README's picture of it); the arrow keys, Page Down and Home move the selection while
 // today keeps its pale mark, and Enter opens the time list.
 TEST_F(EndToEnd, AGregorianFestivalTheHoverTextAndTheKeys) {
   copyRuntimeData(dir());
+  ASSERT_TRUE(writeTimeList({{2026, 12, 8, 8, 30, "team meeting"}, {2026, 12, 8, 7, 0, "run"}}));
   X x;
   ASSERT_TRUE(x.ok()) << "no X display";
   Program calixo(dir(), "2026-12-08 09:00:00");
@@ -254,9 +255,9 @@ TEST_F(EndToEnd, AGregorianFestivalTheHoverTextAndTheKeys) {
   xdo("mousemove " + std::to_string(cellX + 2) + " " + std::to_string(cellY + 1));
   const TopWindow tip = waitForOtherWindow(x, main, 5s);
   ASSERT_NE(tip.id, 0u) << "no tool tip over the day";
-  // Four lines at least: the date, the lunar date, the day's stem-branch, a
-  // term or festival line on other days.
-  EXPECT_GT(tip.height, 45);
+  // Six lines: the date, the lunar date, the day's stem-branch, the count of
+  // plans and the two plans.
+  EXPECT_GT(tip.height, 6 * 12);
   EXPECT_GT(tip.width, 120);
   const QImage tipShot = x.grab(tip);
   ASSERT_FALSE(tipShot.isNull());
