@@ -370,6 +370,12 @@ void TMainForm::setTimeListWindow(std::function<void(int, int, int)> showDay,
 
 void TMainForm::setTimeListWindow(QWidget *window) { m_timeListWindow = window; }
 
+void TMainForm::SelectedDate(int &Year, int &Month, int &Day) const {
+  Year = SelYear;
+  Month = SelMonth;
+  Day = SelDay;
+}
+
 void TMainForm::addToolWindow(calixo::TToolWindow *window) { m_toolWindows.emplace_back(window); }
 
 void TMainForm::OnDrawGirdDateDrawCell(TCellCanvas &canvas, int col, int row, const QRect &rect) {

@@ -11,6 +11,7 @@
 #include "dayinfo.h"
 #include "lunar.h"
 #include "monthmodel.h"
+#include "timelistowner.h"
 #include "timetable.h"
 
 #include <QImage>
@@ -37,7 +38,7 @@ namespace calixo {
 class TToolWindow;
 }
 
-class TMainForm : public QWidget {
+class TMainForm : public QWidget, public TTimeListOwner {
   Q_OBJECT
 public:
   explicit TMainForm(QWidget *parent = nullptr);
@@ -57,8 +58,8 @@ public:
 
   // The time table, for the time-list window and the clock.
   void CreateTimeTableIfMissing();
-  void LoadDayEntries(int Year, int Month, int Day, TTimeList &List);
-  void SaveEntry(int Year, int Month, int Day, const STIMELISTDATAPtr &Row, int Op);
+  void LoadDayEntries(int Year, int Month, int Day, TTimeList &List) override;
+  void SaveEntry(int Year, int Month, int Day, const STIMELISTDATAPtr &Row, int Op) override;
   void ClearAlarm(int RecNo);
   void PurgePreviousMonth();
   TTimeTable &timeTable() { return *m_timeTable; }
@@ -71,14 +72,17 @@ public:
   // The time-list window registers its ShowDay and the list that receives
   // rows stored for the first time.
   void setTimeListWindow(std::function<void(int year, int month, int day)> showDay,
-                         std::function<void(const STIMELISTDATAPtr &row)> entryAppended);
+                         std::function<void(const STIMELISTDATAPtr &row)> entryAppended) override;
   // The time-list window, which ImageRed shows and hides.
-  void setTimeListWindow(QWidget *window);
+  void setTimeListWindow(QWidget *window) override;
   // A tool window whose CanClose the main window sets when it closes.
-  void addToolWindow(calixo::TToolWindow *window);
+  void addToolWindow(calixo::TToolWindow *window) override;
 
   // The one settings object (created by FormCreate).
-  TCalixoini &Calixoini() { return *m_settings; }
+  TCalixoini &Calixoini() override { return *m_settings; }
+  // The time list's view of this window and of the selected date.
+  QWidget *OwnerWindow() override { return this; }
+  void SelectedDate(int &Year, int &Month, int &Day) const override;
 
   // The grid's draw-cell handler and release handler.
   void OnDrawGirdDateDrawCell(TCellCanvas &canvas, int col, int row, const QRect &rect);
