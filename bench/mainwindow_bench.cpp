@@ -202,18 +202,19 @@ public:
 
 // A month change as the user sees it: November and December 2026 in turn,
 // each laid out over the large table and its grid painted at once. Argument
-// 1: with [Lunar] Extended=1, so every day cell draws its lunar label; 2:
-// Festivals=1 as well, so every cell also looks up its festival, the next
-// day's lunar date and its solar term (立冬, 小雪, 大雪 and 冬至 are drawn in
-// their colour); 0: the plain settings, under which 2026 has none.
+// 1: with [Lunar] Festivals=0, so every day cell draws its lunar label; 2:
+// the switches as they are when absent, so every cell also looks up its
+// festival, the next day's lunar date and its solar term (立冬, 小雪, 大雪 and
+// 冬至 are drawn in their colour); 0: Extended=0, the classic display, under
+// which 2026 has none.
 void BM_MonthChangePainted(benchmark::State &state) {
   const fs::path &dir = folderWithEntries(static_cast<int>(state.range(0)));
-  if (state.range(1) >= 1)
-    std::ofstream(dir / "Calixo.ini", std::ios::binary | std::ios::trunc)
-        << TCalixoini::DefaultTemplate() << "[Lunar]\r\nExtended=1\r\n"
-        << (state.range(1) == 2 ? "Festivals=1\r\n" : "");
-  else
+  if (state.range(1) == 2)
     fs::remove(dir / "Calixo.ini");
+  else
+    std::ofstream(dir / "Calixo.ini", std::ios::binary | std::ios::trunc)
+        << TCalixoini::DefaultTemplate()
+        << (state.range(1) == 1 ? "[Lunar]\r\nFestivals=0\r\n" : "[Lunar]\r\nExtended=0\r\n");
   withMainForm(dir, [&](calixo::CalixoApplication &app, TMainForm &form) {
     form.show();
     app.processEvents();

@@ -1,8 +1,11 @@
 #include "drawgrid.h"
 
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QToolTip>
 
 TDrawGrid::TDrawGrid(QWidget *parent) : QWidget(parent) {
   setFocusPolicy(Qt::StrongFocus);
@@ -84,6 +87,28 @@ void TDrawGrid::drawFocusFrame(QPainter &p, const QRect &cell) {
   p.setPen(QPen(palette().color(QPalette::Highlight), 1));
   p.drawRect(cell.adjusted(1, 1, -2, -2));
   p.restore();
+}
+
+bool TDrawGrid::event(QEvent *e) {
+  if (e->type() != QEvent::ToolTip)
+    return QWidget::event(e);
+  auto *help = static_cast<QHelpEvent *>(e);
+  int col, row;
+  const QString text = OnToolTip && MouseToCell(help->pos(), col, row) ? OnToolTip(col, row) : QString();
+  if (text.isEmpty()) {
+    QToolTip::hideText();
+    e->ignore();
+  } else {
+    // Tied to the cell: moving to another cell asks again.
+    QToolTip::showText(help->globalPos(), text, this, CellRect(col, row));
+  }
+  return true;
+}
+
+void TDrawGrid::keyPressEvent(QKeyEvent *e) {
+  if (OnKeyDown && OnKeyDown(e))
+    return;
+  QWidget::keyPressEvent(e);
 }
 
 void TDrawGrid::mousePressEvent(QMouseEvent *e) {

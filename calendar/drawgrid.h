@@ -3,8 +3,9 @@
 // others, the selection colour for the current cell while the grid has no
 // focus), resets the canvas font and lets OnDrawCell draw the rest; a focus
 // frame on the cell's edge marks the current cell while the grid has the
-// focus. A press on a
-// non-fixed cell makes it current; every release is passed to OnMouseUp.
+// focus. A press on a non-fixed cell makes it current; every release is
+// passed to OnMouseUp, every key to OnKeyDown, and a tool tip shows the text
+// OnToolTip gives for the cell under the pointer.
 #pragma once
 
 #include "cellcanvas.h"
@@ -18,6 +19,10 @@ class TDrawGrid : public QWidget {
 public:
   using DrawCellEvent = std::function<void(TCellCanvas &canvas, int col, int row, const QRect &rect)>;
   using MouseUpEvent = std::function<void(QMouseEvent *e)>;
+  // True when the handler used the key.
+  using KeyDownEvent = std::function<bool(QKeyEvent *e)>;
+  // The tool tip of a cell; an empty text shows none.
+  using ToolTipEvent = std::function<QString(int col, int row)>;
 
   explicit TDrawGrid(QWidget *parent = nullptr);
 
@@ -27,6 +32,8 @@ public:
 
   DrawCellEvent OnDrawCell;
   MouseUpEvent OnMouseUp;
+  KeyDownEvent OnKeyDown;
+  ToolTipEvent OnToolTip;
 
   QRect CellRect(int col, int row) const;
   // The cell under point p; false in the strip beside or below the cells.
@@ -39,6 +46,8 @@ public:
   void setCurrentCell(int col, int row);
 
 protected:
+  bool event(QEvent *e) override;
+  void keyPressEvent(QKeyEvent *e) override;
   void paintEvent(QPaintEvent *e) override;
   void mousePressEvent(QMouseEvent *e) override;
   void mouseReleaseEvent(QMouseEvent *e) override;

@@ -15,17 +15,23 @@
 #include "holidays.h"
 #include "imagemy.h"
 #include "lunar.h"
+#include "navigation.h"
 #include "picturebutton.h"
 #include "repeatsform.h"
 #include "repeattable.h"
+#include "settingsdlg.h"
+#include "switchwriter.h"
 #include "toolwindow.h"
 #include "ui.h"
 #include "zuimage.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -51,6 +57,14 @@ const QColor kHolidayWorkColour(0x40, 0x40, 0x40);
 constexpr int kHolidayMarkPixels = 11;
 // The user's additions to the built-in schedule, in the data folder.
 const char kHolidaysFile[] = "holidays.txt";
+// Today's cell: a pale yellow behind the texts, which the selection colour
+// of the current cell replaces while today is the selected day.
+const QColor kTodayColour(0xFF, 0xE8, 0x8A);
+// The small entry marker: 9 x 9 pixels in the cell's bottom-left corner,
+// left of the lunar label (which starts 13 pixels in) and below the day
+// number. The top-right corner is kept free for the holiday mark, the
+// strip between the day number and it for a future anniversary mark.
+constexpr int kSmallMarkerSize = 9;
 
 // Sets up label (a child of the window) as one of the window's labels.
 QLabel *makeLabel(QLabel *label, const char *name, QRect geometry, const QFont &font,
@@ -130,6 +144,11 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint)
     OnDrawGirdDateDrawCell(canvas, col, row, rect);
   };
   DrawGridDate->OnMouseUp = [this](QMouseEvent *e) { OnDrawGridDateMouseUp(e); };
+  DrawGridDate->OnKeyDown = [this](QKeyEvent *e) { return OnDrawGridDateKeyDown(e); };
+  DrawGridDate->OnToolTip = [this](int col, int row) { return DayToolTip(col, row); };
+  // The hover text shows also while another window is active, as on a
+  // desktop calendar the user glances at.
+  setAttribute(Qt::WA_AlwaysShowToolTips);
 
   ImageClose = createSkinButton("ImageClose", QPoint(529, 237), "B6", QPoint(-1, -1));
   connect(ImageClose, &TPictureButton::clicked, this, &QWidget::close);
@@ -206,8 +225,7 @@ void TMainForm::FormCreate() {
   m_settings = std::make_unique<TCalixoini>();
   if (!calixo::fileExists(m_settings->FileName))
     m_settings->WriteDefaultSettings();
-  m_lunarExtended = m_settings->LunarExtended();
-  m_lunarFestivals = m_lunarExtended && m_settings->LunarFestivals();
+  ApplySwitches();
   loadHolidays();
   loadSkinButtons();
   TableBusy = false;
@@ -238,6 +256,8 @@ void TMainForm::FormCreate() {
   showSelectedDayAsCurrent();
   // 10.
   HaveDataBitmap = transparentFromPixel11(QImage(QStringLiteral(":/bmp/BMPHAVEDATA.bmp")));
+  m_smallMarkerBitmap = HaveDataBitmap.scaled(kSmallMarkerSize, kSmallMarkerSize, Qt::IgnoreAspectRatio,
+                                              Qt::SmoothTransformation);
   // 11. The purge on the 1st, then the pending alarm of today.
   calixo::guarded([this] { PurgePreviousMonth(); });
   ArmNextAlarm(SelYear, SelMonth, SelDay);
@@ -253,6 +273,13 @@ void TMainForm::loadHolidays() {
   std::vector<std::string> errors;
   m_holidays = std::make_unique<holidays::HolidaySchedule>(
       holidays::LoadHolidaySchedule(kHolidaysFile, errors));
+  // The hover text names the day's holiday from the same schedule.
+  setHolidayLookup([this](int year, int month, int day) -> std::optional<SDayHoliday> {
+    const holidays::HolidayDay *h = m_holidays ? m_holidays->Find(year, month, day) : nullptr;
+    if (!h)
+      return std::nullopt;
+    return SDayHoliday{h->Name, h->Kind == holidays::DayKind::Off};
+  });
   if (errors.empty())
     return;
   // One box for the whole file; a long list is cut so the box fits the screen.
@@ -383,6 +410,12 @@ void TMainForm::setTimeListWindow(std::function<void(int, int, int)> showDay,
 
 void TMainForm::setTimeListWindow(QWidget *window) { m_timeListWindow = window; }
 
+void TMainForm::SelectedDate(int &Year, int &Month, int &Day) const {
+  Year = SelYear;
+  Month = SelMonth;
+  Day = SelDay;
+}
+
 void TMainForm::addToolWindow(calixo::TToolWindow *window) { m_toolWindows.emplace_back(window); }
 
 void TMainForm::OnDrawGirdDateDrawCell(TCellCanvas &canvas, int col, int row, const QRect &rect) {
@@ -399,6 +432,8 @@ void TMainForm::OnDrawGirdDateDrawCell(TCellCanvas &canvas, int col, int row, co
   const int d = DayCells[static_cast<size_t>(k)];
   if (d == 0)
     return;
+  if (m_todayMark && calixo::clock().now().sameDate(SelYear, SelMonth, d) && d != SelDay)
+    canvas.FillRect(rect, kTodayColour);
   canvas.TextOut(rect.left() + 2, rect.top(), QString::number(d), rect);
   drawHolidayMark(canvas, d,
                   rect.left() + 2 + QFontMetrics(canvas.Font).horizontalAdvance(QString::number(d)),
@@ -406,33 +441,23 @@ void TMainForm::OnDrawGirdDateDrawCell(TCellCanvas &canvas, int col, int row, co
   const int cx = rect.left() + rect.width() / 2;
   const int cy = rect.top() + rect.height() / 2;
   const int bottom = rect.top() + rect.height();
-  // Classic: 1921 to 2010. Extended: every date the two tables cover, from
-  // the lunar new year of 1912, which the conversion itself knows, to 2100.
-  const bool lunarYear = m_lunarExtended ? SelYear >= 1912 && SelYear <= 2100
-                                         : SelYear > 1920 && SelYear < 2011;
-  if (lunarYear) {
-    const auto table = m_lunarExtended ? lunar::LunarTable::Extended : lunar::LunarTable::Classic;
-    if (const auto ld = lunar::SolarToLunar(SelYear - 1911, SelMonth, d, table)) {
-      const int size = canvas.Font.pointSize() > 0 ? canvas.Font.pointSize() : kGridFontPoints;
-      QFont small = calixo::chineseFont();
-      small.setBold(canvas.Font.bold());
-      small.setPointSize(std::max(1, (size - 2) / 2));
-      canvas.Font = small;
-      std::string label;
-      if (m_lunarFestivals) {
-        const lunar::DayLabel day = festivalModeLabel(SelYear, SelMonth, d, *ld);
-        label = day.text;
-        if (day.special)
-          canvas.FontColor = FestivalLabelColour();
-      } else {
-        label = lunar::LunarLabel(*ld);
-      }
-      // Clipped to its cell; the canvas narrows a label too long for it.
-      canvas.TextOut(cx - 6, cy, QString::fromStdString(label), rect);
-    }
+  if (const auto label = lunar::GridDayLabel(SelYear, SelMonth, d, m_labelMode)) {
+    const int size = canvas.Font.pointSize() > 0 ? canvas.Font.pointSize() : kGridFontPoints;
+    QFont small = calixo::chineseFont();
+    small.setBold(canvas.Font.bold());
+    small.setPointSize(std::max(1, (size - 2) / 2));
+    canvas.Font = small;
+    if (label->special)
+      canvas.FontColor = FestivalLabelColour();
+    // Clipped to its cell; the canvas narrows a label too long for it.
+    canvas.TextOut(cx - 6, cy, QString::fromStdString(label->text), rect);
   }
-  if (HasEntries[static_cast<size_t>(k)] == 1)
-    canvas.Draw(cx, bottom - 18, HaveDataBitmap);
+  if (HasEntries[static_cast<size_t>(k)] == 1) {
+    if (m_smallMarker)
+      canvas.Draw(rect.left() + 2, bottom - kSmallMarkerSize - 1, m_smallMarkerBitmap);
+    else
+      canvas.Draw(cx, bottom - 18, HaveDataBitmap);
+  }
   drawRepeatMark(canvas, k, rect);
 }
 
@@ -460,14 +485,120 @@ QColor TMainForm::FestivalLabelColour() { return kFestivalColour; }
 QColor TMainForm::HolidayOffColour() { return kHolidayOffColour; }
 QColor TMainForm::HolidayWorkColour() { return kHolidayWorkColour; }
 
-lunar::DayLabel TMainForm::festivalModeLabel(int year, int month, int day,
-                                             const lunar::LunarDate &lunarDay) {
-  // 除夕 is known only from the next day; after the table's last day there
-  // is none, and no 除夕.
-  const lunar::LunarDate next =
-      lunar::LunarDateOfNextDay(year, month, day, lunar::LunarTable::Extended)
-          .value_or(lunar::LunarDate{});
-  return lunar::FestivalModeLabel(year, month, day, lunarDay, next);
+QColor TMainForm::TodayColour() { return kTodayColour; }
+
+void TMainForm::setHolidayLookup(HolidayLookup lookup) {
+  m_holidayLookup = std::move(lookup);
+  DrawGridDate->update();
+}
+
+void TMainForm::ApplySwitches() {
+  if (!m_settings)
+    return;
+  const bool extended = m_settings->LunarExtended();
+  m_labelMode = !extended                        ? lunar::LabelMode::Classic
+                : m_settings->LunarFestivals() ? lunar::LabelMode::Festivals
+                                               : lunar::LabelMode::Extended;
+  m_dayTips = m_settings->SwitchOn("Calendar", "DayTips");
+  m_keys = m_settings->SwitchOn("Calendar", "Keys");
+  m_todayMark = m_settings->SwitchOn("Calendar", "TodayMark");
+  m_smallMarker = m_settings->SwitchOn("Calendar", "SmallMarker");
+  DrawGridDate->update();
+}
+
+QString TMainForm::DayToolTip(int col, int row) {
+  const int k = cellOf(col, row);
+  if (!m_dayTips || k < 0 || DayCells[static_cast<size_t>(k)] == 0)
+    return {};
+  const int d = DayCells[static_cast<size_t>(k)];
+  std::vector<SDayPlan> plans;
+  if (HasEntries[static_cast<size_t>(k)] == 1) {
+    TTimeList entries;
+    m_timeTable->LoadDayEntries(SelYear, SelMonth, d, entries);
+    for (const STIMELISTDATAPtr &e : entries)
+      if (!e->Text.empty())
+        plans.push_back({e->Hour, e->Minute, calixo::fromGbk(e->Text).toStdString()});
+  }
+  const std::optional<SDayHoliday> holiday =
+      m_holidayLookup ? m_holidayLookup(SelYear, SelMonth, d) : std::nullopt;
+  QStringList lines;
+  for (const std::string &line : DayDescription(SelYear, SelMonth, d, m_labelMode, holiday, plans))
+    lines << QString::fromStdString(line);
+  for (const QString &name : AnniversariesOn(d))
+    lines << QStringLiteral("纪念日：") + name;
+  return lines.join(QLatin1Char('\n'));
+}
+
+void TMainForm::selectDate(int year, int month, int day) {
+  if (year != SelYear || month != SelMonth) {
+    SelYear = year;
+    SelMonth = month;
+    SelDay = day;
+    RefreshMonth();
+    LoadMonthPicture();
+    return;
+  }
+  // The grid repaints the cell the selection leaves, where today's mark may
+  // show again, and the one it enters.
+  SelDay = day;
+  showSelectedDayAsCurrent();
+  if (m_showDay)
+    m_showDay(SelYear, SelMonth, SelDay);
+}
+
+bool TMainForm::OnDrawGridDateKeyDown(QKeyEvent *e) {
+  if (!m_keys || e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+    return false;
+  int y = SelYear, m = SelMonth, d = SelDay;
+  switch (e->key()) {
+  case Qt::Key_Left: calixo::StepDays(y, m, d, -1); break;
+  case Qt::Key_Right: calixo::StepDays(y, m, d, +1); break;
+  case Qt::Key_Up: calixo::StepDays(y, m, d, -7); break;
+  case Qt::Key_Down: calixo::StepDays(y, m, d, +7); break;
+  case Qt::Key_PageUp: calixo::StepMonth(y, m, d, -1); break;
+  case Qt::Key_PageDown: calixo::StepMonth(y, m, d, +1); break;
+  case Qt::Key_Home: {
+    const calixo::LocalDateTime today = calixo::clock().now();
+    y = today.year;
+    m = today.month;
+    d = today.day;
+    break;
+  }
+  case Qt::Key_Return:
+  case Qt::Key_Enter:
+    if (m_showDay)
+      m_showDay(SelYear, SelMonth, SelDay);
+    if (m_timeListWindow) {
+      m_timeListWindow->show();
+      m_timeListWindow->raise();
+    }
+    return true;
+  default:
+    return false;
+  }
+  selectDate(y, m, d);
+  return true;
+}
+
+void TMainForm::contextMenuEvent(QContextMenuEvent *e) {
+  QMenu menu(this);
+  menu.setObjectName(QStringLiteral("PopMenuMain"));
+  QAction *settings = menu.addAction(QStringLiteral("设置..."));
+  settings->setObjectName(QStringLiteral("PMSettings"));
+  connect(settings, &QAction::triggered, this, &TMainForm::OnSettingsClick);
+  addRepeatActions(menu, e->pos());
+  menu.exec(e->globalPos());
+}
+
+void TMainForm::OnSettingsClick() {
+  TSettingsDlg dialog(*m_settings, this);
+  if (dialog.exec() != QDialog::Accepted)
+    return;
+  std::string error;
+  if (!calixo::WriteSwitchValues(m_settings->FileName, dialog.Values(), error))
+    calixo::showMessage(QString::fromStdString(error), this);
+  // Read back from the file: one that could not be written keeps the old switches.
+  ApplySwitches();
 }
 
 void TMainForm::OnDrawGridDateMouseUp(QMouseEvent *e) {

@@ -8,8 +8,10 @@
 // FormCreate runs the creation handler (settings, table, month, picture).
 #pragma once
 
+#include "dayinfo.h"
 #include "lunar.h"
 #include "monthmodel.h"
+#include "timelistowner.h"
 #include "timetable.h"
 
 #include <QImage>
@@ -21,10 +23,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QColor;
 class QIcon;
+class QKeyEvent;
+class QMenu;
 class QLabel;
 class TAlarmClock;
 class TCalixoini;
@@ -44,7 +49,7 @@ namespace calixo {
 class TToolWindow;
 }
 
-class TMainForm : public QWidget {
+class TMainForm : public QWidget, public TTimeListOwner {
   Q_OBJECT
 public:
   explicit TMainForm(QWidget *parent = nullptr);
@@ -64,8 +69,8 @@ public:
 
   // The time table, for the time-list window and the clock.
   void CreateTimeTableIfMissing();
-  void LoadDayEntries(int Year, int Month, int Day, TTimeList &List);
-  void SaveEntry(int Year, int Month, int Day, const STIMELISTDATAPtr &Row, int Op);
+  void LoadDayEntries(int Year, int Month, int Day, TTimeList &List) override;
+  void SaveEntry(int Year, int Month, int Day, const STIMELISTDATAPtr &Row, int Op) override;
   void ClearAlarm(int RecNo);
   void PurgePreviousMonth();
   TTimeTable &timeTable() { return *m_timeTable; }
@@ -78,18 +83,27 @@ public:
   // The time-list window registers its ShowDay and the list that receives
   // rows stored for the first time.
   void setTimeListWindow(std::function<void(int year, int month, int day)> showDay,
-                         std::function<void(const STIMELISTDATAPtr &row)> entryAppended);
+                         std::function<void(const STIMELISTDATAPtr &row)> entryAppended) override;
   // The time-list window, which ImageRed shows and hides.
-  void setTimeListWindow(QWidget *window);
+  void setTimeListWindow(QWidget *window) override;
   // A tool window whose CanClose the main window sets when it closes.
-  void addToolWindow(calixo::TToolWindow *window);
+  void addToolWindow(calixo::TToolWindow *window) override;
 
   // The one settings object (created by FormCreate).
-  TCalixoini &Calixoini() { return *m_settings; }
+  TCalixoini &Calixoini() override { return *m_settings; }
+  // The time list's view of this window and of the selected date.
+  QWidget *OwnerWindow() override { return this; }
+  void SelectedDate(int &Year, int &Month, int &Day) const override;
 
   // The grid's draw-cell handler and release handler.
   void OnDrawGirdDateDrawCell(TCellCanvas &canvas, int col, int row, const QRect &rect);
   void OnDrawGridDateMouseUp(QMouseEvent *e);
+  // The arrow keys, Page Up/Down, Home and Enter in the grid; false for a
+  // key the grid leaves to its default handling.
+  bool OnDrawGridDateKeyDown(QKeyEvent *e);
+  // The whole date of the day in a cell, one line each; empty for the
+  // header, a blank cell or with [Calendar] DayTips=0.
+  QString DayToolTip(int col, int row);
   // The colour of a festival's or a solar term's label.
   static QColor FestivalLabelColour();
   // The colours of the 休 and 班 marks.
@@ -115,6 +129,20 @@ public:
   std::array<int32_t, 42> RepeatMarks{};  // 1 where an anniversary falls
   QImage RepeatMarkBitmap;
   TRepeatsForm *RepeatsForm = nullptr;
+  // The background of today's cell.
+  static QColor TodayColour();
+
+  // Where the statutory holidays come from: the holiday or make-up workday
+  // of a date, or nullopt. Without one no day is a holiday.
+  using HolidayLookup = std::function<std::optional<SDayHoliday>(int year, int month, int day)>;
+  void setHolidayLookup(HolidayLookup lookup);
+
+  // Reads the switches of switches.h again and repaints the grid; the 设置
+  // dialog calls it after it stored them.
+  void ApplySwitches();
+  // Shows the 设置 dialog (the context menu's "设置..."), stores what the
+  // user chose in Calixo.ini and applies it.
+  void OnSettingsClick();
 
   // A picture button of the skin, its picture chosen by its Mainbutton key.
   TPictureButton *createSkinButton(const char *objectName, QPoint pos, const char *key,
@@ -160,27 +188,30 @@ private:
   void setMonthLabels();
   void showSelectedDayAsCurrent();
   void showDefaultPicture();
-  // The festival-mode label of a Gregorian date whose lunar date is lunarDay.
-  static lunar::DayLabel festivalModeLabel(int year, int month, int day,
-                                           const lunar::LunarDate &lunarDay);
+  // Moves the selection to a date, laying out its month when it is another.
+  void selectDate(int year, int month, int day);
 
   void openRepeatTable();
   void layoutRepeatMarks(int year, int month);
   void drawRepeatMark(TCellCanvas &canvas, int cell, const QRect &rect);
+  // 纪念日… and, over a day, 添加纪念日.
+  void addRepeatActions(QMenu &menu, const QPoint &pos);
 
   std::unique_ptr<TCalixoini> m_settings;
   std::unique_ptr<repeats::TRepeatTable> m_repeatTable;
   int64_t m_repeatMinuteSeen = -1;  // the last minute whose reminders were looked at
-  // [Lunar] Extended=1: labels from the classic and the extended table.
-  bool m_lunarExtended = false;
-  // [Lunar] Festivals=1 as well: festivals and solar terms in the labels.
-  bool m_lunarFestivals = false;
   // The 休 or 班 mark of day d of the shown month, after its number (which
   // ends at numberRight) in the cell's top-right part.
   void drawHolidayMark(TCellCanvas &canvas, int d, int numberRight, const QRect &rect);
   void loadHolidays();
 
   std::unique_ptr<holidays::HolidaySchedule> m_holidays;
+  // [Lunar] Extended and Festivals: which years get labels, and which labels.
+  lunar::LabelMode m_labelMode = lunar::LabelMode::Classic;
+  // [Calendar] switches.
+  bool m_dayTips = false, m_keys = false, m_todayMark = false, m_smallMarker = false;
+  QImage m_smallMarkerBitmap;
+  HolidayLookup m_holidayLookup;
   std::unique_ptr<TTimeTable> m_timeTable;
   struct SkinButton {
     TPictureButton *button;

@@ -38,7 +38,7 @@ QImage repeatMark() {
 }  // namespace
 
 lunar::LunarTable TMainForm::LunarTableInUse() const {
-  return m_lunarExtended ? lunar::LunarTable::Extended : lunar::LunarTable::Classic;
+  return m_labelMode == lunar::LabelMode::Classic ? lunar::LunarTable::Classic : lunar::LunarTable::Extended;
 }
 
 void TMainForm::openRepeatTable() {
@@ -118,21 +118,18 @@ void TMainForm::AddRepeatOnDay(int day) {
   });
 }
 
-void TMainForm::contextMenuEvent(QContextMenuEvent *e) {
+void TMainForm::addRepeatActions(QMenu &menu, const QPoint &pos) {
   if (!m_repeatTable || !m_repeatTable->Active())
     return;
-  QMenu menu(this);
-  menu.setObjectName(QStringLiteral("PopMenuMain"));
   menu.addAction(QStringLiteral("纪念日…"), this, &TMainForm::ShowRepeatsWindow);
   int col, row;
-  const QPoint inGrid = DrawGridDate->mapFrom(this, e->pos());
+  const QPoint inGrid = DrawGridDate->mapFrom(this, pos);
   if (DrawGridDate->rect().contains(inGrid) && DrawGridDate->MouseToCell(inGrid, col, row)) {
     const int k = cellOf(col, row);
     const int d = k >= 0 ? DayCells[static_cast<size_t>(k)] : 0;
     if (d != 0)
       menu.addAction(QStringLiteral("添加纪念日"), this, [this, d] { AddRepeatOnDay(d); });
   }
-  menu.exec(e->globalPos());
 }
 
 void TMainForm::TickRepeats(int year, int month, int day, int hour, int minute) {

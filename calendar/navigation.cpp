@@ -50,6 +50,29 @@ void StepMonth(int &SelYear, int &SelMonth, int &SelDay, int delta) {
   SelDay = d < n ? d : n;
 }
 
+void StepDays(int &SelYear, int &SelMonth, int &SelDay, int delta) {
+  int year = SelYear, month = SelMonth, day = SelDay + delta;
+  while (day < 1) {
+    if (--month < 1) {
+      month = 12;
+      --year;
+    }
+    day += monthLength(year, month);
+  }
+  while (day > monthLength(year, month)) {
+    day -= monthLength(year, month);
+    if (++month > 12) {
+      month = 1;
+      ++year;
+    }
+  }
+  if (year < kFirstYear || year > kLastYear)
+    return;
+  SelYear = year;
+  SelMonth = month;
+  SelDay = day;
+}
+
 int textToInt(const std::string &text) {
   size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))

@@ -26,6 +26,10 @@ void PrevYear(int &SelYear, int &SelMonth, int &SelDay);
 // out of the years 1..9999 changes nothing.
 void StepMonth(int &SelYear, int &SelMonth, int &SelDay, int delta);
 
+// delta days on (back when negative), into the neighbouring months and years
+// where it leads; a step out of the years 1..9999 changes nothing.
+void StepDays(int &SelYear, int &SelMonth, int &SelDay, int delta);
+
 // The integer in text (UTF-8): optional leading blanks, an optional sign and
 // decimal digits that fit in 32 bits; anything else throws EConvertError.
 int textToInt(const std::string &text);

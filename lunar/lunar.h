@@ -72,14 +72,43 @@ std::optional<LunarDate> LunarDateOfNextDay(int year, int month, int day,
 // day is 正月初一, however long 腊月 is. Days of a leap month are never festivals.
 std::string FestivalName(const LunarDate &day, const LunarDate &nextDay);
 
+// The festival of a Gregorian date, UTF-8, or "" for none: fixed days (元旦,
+// 劳动节, 国庆节...) and two by weekday (母亲节, the second Sunday of May;
+// 父亲节, the third Sunday of June), each from the year it was first kept
+// (1950; 植树节 1979, 教师节 1985).
+std::string GregorianFestivalName(int year, int month, int day);
+
 struct DayLabel {
   std::string text;
   bool special = false;  // a festival or a solar term, drawn in its own colour
 };
 // The grid's label in festival mode for the Gregorian date (year, month,
-// dayOfMonth) whose lunar date is day: its festival, else the solar term that
-// falls on it, else LunarLabel.
+// dayOfMonth) whose lunar date is day: its lunar festival, else its Gregorian
+// festival, else the solar term that falls on it, else LunarLabel.
 DayLabel FestivalModeLabel(int year, int month, int dayOfMonth, const LunarDate &day,
                            const LunarDate &nextDay);
+
+// What the month grid shows under the day numbers.
+//   Classic    the classic table's labels, for the years 1921 to 2010;
+//   Extended   both tables' labels, for every date from 18 February 1912 to 2100;
+//   Festivals  as Extended, with festivals and solar terms (FestivalModeLabel).
+enum class LabelMode { Classic, Extended, Festivals };
+
+// The label the grid draws for a Gregorian date in mode; nullopt where it
+// draws none (outside the mode's years, or a date the table does not hold).
+std::optional<DayLabel> GridDayLabel(int year, int month, int day, LabelMode mode);
+// The lunar date behind GridDayLabel, by the same years and table.
+std::optional<LunarDate> GridLunarDate(int year, int month, int day, LabelMode mode);
+
+// --- Stem-branch (干支) and zodiac ------------------------------------------
+// The sixty-day cycle is counted from 甲子 = 0. UTF-8 names, "" outside 0..59.
+std::string StemBranchName(int cycle);
+// The cycle number of a lunar year (a RocYear): it changes at 正月初一.
+int YearStemBranch(int lunarRocYear);
+// The zodiac animal of a lunar year (a RocYear): "鼠" .. "猪".
+std::string ZodiacName(int lunarRocYear);
+// The cycle number of a Gregorian day; the days follow the cycle without a
+// break (2026-12-08 is 丙辰, 52).
+int DayStemBranch(int year, int month, int day);
 
 }  // namespace lunar

@@ -12,9 +12,9 @@ std::string TCalixoini::ReadSetting(const std::string &section, const std::strin
   return calixo::ReadProfileString(section, key, "", FileName);
 }
 
-bool TCalixoini::LunarExtended() const { return ReadSetting("Lunar", "Extended") == "1"; }
+bool TCalixoini::LunarExtended() const { return SwitchOn("Lunar", "Extended"); }
 
-bool TCalixoini::LunarFestivals() const { return ReadSetting("Lunar", "Festivals") == "1"; }
+bool TCalixoini::LunarFestivals() const { return SwitchOn("Lunar", "Festivals"); }
 
 bool TCalixoini::SwitchOn(const std::string &section, const std::string &key) const {
   return calixo::SwitchFlagValue(ReadSetting(section, key));

@@ -18,11 +18,11 @@ public:
   // The template's exact bytes (GBK, CR LF after every line).
   static const std::string &DefaultTemplate();
 
-  // The switch outside the template: key Extended in section Lunar. Only
-  // the value 1 turns the extended lunar table on.
+  // [Lunar] Extended, a switch of switches.h: on unless 0, so a missing or
+  // garbled file keeps today's lunar dates; 0 keeps the labels to 1921-2010.
   bool LunarExtended() const;
-  // Key Festivals in section Lunar, read the same way. The grid shows
-  // festivals and solar terms only when LunarExtended is on as well.
+  // [Lunar] Festivals, read the same way. The grid shows festivals and solar
+  // terms only when LunarExtended is on as well.
   bool LunarFestivals() const;
 
   // A feature switch of switches.h: on when its key is absent or empty, off

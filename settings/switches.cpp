@@ -31,6 +31,10 @@ const std::vector<SwitchSpec> &Switches() {
       {"Reminders", "Sound", SwitchKind::Flag, 1, 0, 1, "提醒时播放提示音"},
       // 0: the reminder box has no 稍后提醒 button.
       {"Reminders", "Snooze", SwitchKind::Number, 10, 0, 120, "稍后提醒间隔（分钟）"},
+      {"Calendar", "DayTips", SwitchKind::Flag, 1, 0, 1, "鼠标停在日期上时显示整个日期"},
+      {"Calendar", "Keys", SwitchKind::Flag, 1, 0, 1, "用方向键、翻页键、Home和回车选择日期"},
+      {"Calendar", "TodayMark", SwitchKind::Flag, 1, 0, 1, "选中别的日期时仍标出今天"},
+      {"Calendar", "SmallMarker", SwitchKind::Flag, 1, 0, 1, "计划标记缩小到格子左下角，不遮文字"},
   };
   return rows;
 }

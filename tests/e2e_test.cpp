@@ -192,21 +192,106 @@ void checkFirstRunMonth(const std::filesystem::path &dir, const char *date, int 
 // Started as the launcher starts it in a new data folder (its first settings
 // turn on the extended lunar table and the festivals), on 8 December 2026:
 // every day of the month shows its lunar label under the day number, in pure
-// black or red, the two solar terms (大雪 on the 7th, 冬至 on the 22nd) in
-// blue. The screenshot is the README's picture of the main window.
+// black or red, the two solar terms (大雪 on the 7th, 冬至 on the 22nd) and
+// 圣诞节 (the 25th) in blue. The screenshot is the README's picture of the main window.
 TEST_F(EndToEnd, FirstRunSettingsShowTodaysLunarDates) {
   // 1 December 2026 is a Tuesday.
-  checkFirstRunMonth(dir(), "2026-12-08 09:00:00", 2, 31, {7, 22}, QStringLiteral(CALIXO_SCREENSHOT));
+  checkFirstRunMonth(dir(), "2026-12-08 09:00:00", 2, 31, {7, 22, 25}, QStringLiteral(CALIXO_SCREENSHOT));
 }
 
 // The launcher's first settings on 17 February 2026, 春节: 立春 (the 4th),
-// 除夕 (the 16th), 春节 (the 17th, today, the selected cell) and 雨水 (the
-// 18th) are labelled in blue, every other day in its ordinary colour. The
+// 小年 (the 10th), 情人节 (the 14th), 除夕 (the 16th), 春节 (the 17th, today,
+// the selected cell) and 雨水 (the 18th) are labelled in blue, every other
+// day in its ordinary colour. The
 // screenshot is the README's picture of the festivals.
 TEST_F(EndToEnd, FirstRunSettingsShowFestivalsAndSolarTerms) {
   // 1 February 2026 is a Sunday.
-  checkFirstRunMonth(dir(), "2026-02-17 09:00:00", 0, 28, {4, 16, 17, 18},
+  checkFirstRunMonth(dir(), "2026-02-17 09:00:00", 0, 28, {4, 10, 14, 16, 17, 18},
                      QStringLiteral(CALIXO_FESTIVALS_SCREENSHOT));
+}
+
+// Pixels of exactly colour in one day's cell of the main window.
+int cellPixels(const QImage &shot, int firstCell, int day, QRgb colour) {
+  const int k = firstCell + day - 1;
+  const int left = 230 + k % 7 * 38, top = 120 + (k / 7 + 1) * 25;
+  int n = 0;
+  for (int y = top; y < top + 25; ++y)
+    for (int px = left; px < left + 38; ++px)
+      n += (shot.pixel(px, y) | 0xFF000000u) == (colour | 0xFF000000u);
+  return n;
+}
+
+// True once cond holds, false when limit passes first.
+bool waitUntil(const std::function<bool()> &cond, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!cond()) {
+    if (std::chrono::steady_clock::now() >= end)
+      return false;
+    std::this_thread::sleep_for(50ms);
+  }
+  return true;
+}
+
+// A new user with no settings file and two plans for 8 December 2026: 圣诞节
+// in blue; the pointer resting on today brings up the whole date with the
+// plans (saved as the README's picture of it); the arrow keys, Page Down and Home move the selection while
+// today keeps its pale mark, and Enter opens the time list.
+TEST_F(EndToEnd, AGregorianFestivalTheHoverTextAndTheKeys) {
+  copyRuntimeData(dir());
+  ASSERT_TRUE(writeTimeList({{2026, 12, 8, 8, 30, "team meeting"}, {2026, 12, 8, 7, 0, "run"}}));
+  X x;
+  ASSERT_TRUE(x.ok()) << "no X display";
+  Program calixo(dir(), "2026-12-08 09:00:00");
+  const std::vector<TopWindow> windows = waitForWindows(x, 1, 20s);
+  ASSERT_EQ(windows.size(), 1u);
+  const TopWindow main = windows[0];
+  constexpr QRgb today = qRgb(0xFF, 0xE8, 0x8A);  // TMainForm::TodayColour
+  auto grid = [&] { return x.grab(main); };
+  ASSERT_TRUE(waitUntil([&] { return labelInk(grid(), 2, 25, kFestivalBlue) > 15; }, 10s))
+      << "圣诞节 is not drawn in blue";
+
+  // 8 December: column 2 of the second day row.
+  const int cellX = main.x + 230 + 2 * 38 + 19, cellY = main.y + 120 + 2 * 25 + 12;
+  clickAt(cellX, cellY);
+  xdo("mousemove " + std::to_string(cellX + 2) + " " + std::to_string(cellY + 1));
+  const TopWindow tip = waitForOtherWindow(x, main, 5s);
+  ASSERT_NE(tip.id, 0u) << "no tool tip over the day";
+  // Six lines: the date, the lunar date, the day's stem-branch, the count of
+  // plans and the two plans.
+  EXPECT_GT(tip.height, 6 * 12);
+  EXPECT_GT(tip.width, 120);
+  const QImage tipShot = x.grab(tip);
+  ASSERT_FALSE(tipShot.isNull());
+  // The grid and the tip together, as the README shows them.
+  const QImage both = x.grab(x.screen(), main.x + 200, main.y + 110, std::max(tip.x + tip.width + 8 - main.x - 200, 320),
+                std::max(tip.y + tip.height + 8 - main.y - 110, 200));
+  EXPECT_TRUE(both.save(QStringLiteral(CALIXO_HOVER_SCREENSHOT), "PNG"));
+  xdo("mousemove " + std::to_string(main.x + 100) + " " + std::to_string(main.y + 330));
+
+  // Today (the 8th) is selected: no pale mark. A day on, it shows.
+  EXPECT_EQ(cellPixels(grid(), 2, 8, today), 0);
+  xdo("key Right");
+  EXPECT_TRUE(waitUntil([&] { return cellPixels(grid(), 2, 8, today) > 300; }, 5s))
+      << "today lost its mark when the 9th was selected";
+  // Page Down: January 2027 (the 1st a Friday) with 元旦 in blue, no today.
+  xdo("key Next");
+  EXPECT_TRUE(waitUntil([&] { return labelInk(grid(), 5, 1, kFestivalBlue) > 15; }, 5s))
+      << "Page Down did not show January 2027";
+  // Home: back to today, selected again.
+  xdo("key Home");
+  EXPECT_TRUE(waitUntil([&] {
+    const QImage g = grid();
+    return labelInk(g, 2, 25, kFestivalBlue) > 15 && cellPixels(g, 2, 8, today) == 0;
+  }, 5s)) << "Home did not come back to today";
+  // Enter: the time list of the selected day.
+  std::vector<xcb_window_t> known;
+  for (const TopWindow &w : x.viewableTopWindows())
+    known.push_back(w.id);
+  xdo("key Return");
+  const TopWindow list = waitForNewWindow(x, known, 5s);
+  EXPECT_NE(list.id, 0u) << "Enter did not open the time list";
+  x.sendDeleteWindow(main.id);
+  EXPECT_EQ(calixo.waitForExit(10s), 0);
 }
 
 // A set 7:00 entry of today fires at 7:00: the program, started under

@@ -132,33 +132,35 @@ TEST_F(LunarLabelTest, TheSwitchChoosesTheYearsThatGetLabels) {
     int year, month, labels;
   };
   const Row rows[] = {
-      // Off: the template, no key, an empty value, any value but 1.
+      // On when absent: a deleted file (the template is written again), no
+      // key, an empty value, any value but 0.
       {"", 2010, 12, 31},
-      {"", 2011, 1, 0},
-      {"", 1920, 12, 0},
+      {"", 2011, 1, 31},
+      {"", 1920, 12, 31},
       {"", 1921, 1, 31},
-      {"", 2026, 12, 0},
-      {"[Lunar]\r\n", 2026, 12, 0},
-      {"[Lunar]\r\nExtended=\r\n", 2026, 12, 0},
+      {"", 2026, 12, 31},
+      {"[Lunar]\r\n", 2026, 12, 31},
+      {"[Lunar]\r\nExtended=\r\n", 2026, 12, 31},
+      {"[Lunar]\r\nExtended=yes\r\n", 2026, 12, 31},
+      {"[Lunar]\r\nExtended=11\r\n", 2026, 12, 31},
+      {"[Lunar]\r\n;Extended=0\r\n", 2026, 12, 31},
+      {"[Other]\r\nExtended=0\r\n", 2026, 12, 31},
+      // Off, in any letter case: 1921 to 2010 only.
       {"[Lunar]\r\nExtended=0\r\n", 2026, 12, 0},
-      {"[Lunar]\r\nExtended=yes\r\n", 2026, 12, 0},
-      {"[Lunar]\r\nExtended=11\r\n", 2026, 12, 0},
-      {"[Lunar]\r\n;Extended=1\r\n", 2026, 12, 0},
-      {"[Other]\r\nExtended=1\r\n", 2026, 12, 0},
-      // On, in any letter case.
-      {"[Lunar]\r\nExtended=1\r\n", 2026, 12, 31},
-      {"[LUNAR]\r\nextended=1\r\n", 2026, 12, 31},
-      {"[lunar]\r\nEXTENDED = 1\r\n", 2100, 12, 31},
-      {"[Lunar]\r\nExtended=1\r\n", 2010, 12, 31},
+      {"[LUNAR]\r\nextended=0\r\n", 2010, 12, 31},
+      {"[lunar]\r\nEXTENDED = 0\r\n", 2011, 1, 0},
+      {"[Lunar]\r\nExtended=0\r\n", 1920, 12, 0},
+      {"[Lunar]\r\nExtended=0\r\n", 1921, 1, 31},
+      // On: 1912 from its lunar new year (18 February) on; nothing after 2100.
+      {"[Lunar]\r\nExtended=1\r\n", 2100, 12, 31},
       {"[Lunar]\r\nExtended=1\r\n", 1920, 12, 31},
-      // 1912 from its lunar new year (18 February) on; nothing after 2100.
       {"[Lunar]\r\nExtended=1\r\n", 1912, 2, 12},
       {"[Lunar]\r\nExtended=1\r\n", 1912, 1, 0},
       {"[Lunar]\r\nExtended=1\r\n", 1911, 12, 0},
       {"[Lunar]\r\nExtended=1\r\n", 2101, 1, 0},
-      // Festivals alone change nothing about the years.
-      {"[Lunar]\r\nFestivals=1\r\n", 2026, 12, 0},
-      {"[Lunar]\r\nFestivals=1\r\n", 2010, 12, 31},
+      // Festivals change nothing about the years.
+      {"[Lunar]\r\nFestivals=0\r\n", 2026, 12, 31},
+      {"[Lunar]\r\nExtended=0\r\nFestivals=1\r\n", 2026, 12, 0},
       {"[Lunar]\r\nExtended=1\r\nFestivals=1\r\n", 2100, 12, 31},
   };
   for (const Row &r : rows) {
@@ -169,6 +171,14 @@ TEST_F(LunarLabelTest, TheSwitchChoosesTheYearsThatGetLabels) {
     EXPECT_EQ(labelsDrawn(), r.labels);
     form.reset();
   }
+  // A garbled file, not even the template: today's month keeps its dates.
+  static const char garbled[] = "\x00\xff[Lun\x81]\r\n==0\nExtended\r0";
+  std::ofstream("Calixo.ini", std::ios::binary | std::ios::trunc)
+      << std::string(garbled, sizeof garbled - 1);
+  form = std::make_unique<TMainForm>();
+  form->FormCreate();
+  showMonth(2026, 12);
+  EXPECT_EQ(labelsDrawn(), 31);
 }
 
 // Every label of a month, classic and extended, including the three-character
@@ -190,6 +200,9 @@ TEST_F(LunarLabelTest, LabelsAreLegibleInsideTheCellBelowTheDayNumber) {
       // Festival mode: 立春, 除夕, 春节 and 雨水 among the ordinary labels.
       {"[Lunar]\r\nExtended=1\r\nFestivals=1\r\n", 2026, 2, "春节"},
       {"[Lunar]\r\nExtended=1\r\nFestivals=1\r\n", 2033, 12, "闰冬月"},
+      // The Gregorian festivals of three characters.
+      {"", 2026, 5, "母亲节"},
+      {"", 2026, 10, "国庆节"},
   };
   for (const Row &r : rows) {
     SCOPED_TRACE(testing::Message() << r.year << "-" << r.month);
@@ -231,12 +244,12 @@ TEST_F(LunarLabelTest, LabelsAreLegibleInsideTheCellBelowTheDayNumber) {
 // The label of each listed day with the switches as given: the festival,
 // else the solar term, else the ordinary label, the first two in the
 // festivals' colour; without both switches at 1 the ordinary label in black
-// or red. 除夕 is found across the month's end (31 January 2022), never in a
+// or red (both are on when absent). 除夕 is found across the month's end (31 January 2022), never in a
 // leap month (闰五月初五 2009, 闰九月初九 2014), and precedes a term on the same day.
 TEST_F(LunarLabelTest, FestivalModeLabelsAndTheirColour) {
   const char *both = "[Lunar]\r\nExtended=1\r\nFestivals=1\r\n";
-  const char *extended = "[Lunar]\r\nExtended=1\r\n";
-  const char *festivalsOnly = "[Lunar]\r\nFestivals=1\r\n";
+  const char *extended = "[Lunar]\r\nExtended=1\r\nFestivals=0\r\n";
+  const char *festivalsOnly = "[Lunar]\r\nExtended=0\r\nFestivals=1\r\n";
   const char *festivalsOff = "[Lunar]\r\nExtended=1\r\nFestivals=0\r\n";
   const char *caseless = "[LUNAR]\r\nextended=1\r\nFESTIVALS = 1\r\n";
   struct Row {
@@ -268,7 +281,10 @@ TEST_F(LunarLabelTest, FestivalModeLabelsAndTheirColour) {
       {both, 2000, 2, 4, "除夕", true},  // and 立春
       {both, 2000, 2, 19, "元宵", true},  // and 雨水
       {caseless, 2026, 2, 17, "春节", true},
-      // The switches not both 1: the ordinary labels.
+      // A Gregorian festival, with the switches absent.
+      {"", 2026, 10, 1, "国庆节", true},
+      {"", 2026, 5, 10, "母亲节", true},  // a Sunday
+      // The switches not both on: the ordinary labels.
       {extended, 2026, 2, 17, "正月", false},
       {extended, 2026, 2, 4, "十七", false},
       {festivalsOff, 2026, 2, 16, "廿九", false},

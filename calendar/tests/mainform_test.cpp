@@ -64,7 +64,10 @@ protected:
     form.reset();
     ProgramFolderTest::TearDown();
   }
-  void create() {
+  // settings, when given, follow the template in a Calixo.ini written first.
+  void create(const std::string &settings = "") {
+    if (!settings.empty())
+      std::ofstream("Calixo.ini", std::ios::binary) << TCalixoini::DefaultTemplate() << settings;
     form = std::make_unique<TMainForm>();
     form->setTimeListWindow([this](int y, int m, int d) { shown.emplace_back(y, m, d); }, nullptr);
     // As at start-up: what the creation handler lets through is reported.
@@ -197,7 +200,7 @@ TEST_F(MainFormTest, HeaderAndWeekendsAreRed) {
 }
 
 TEST_F(MainFormTest, LunarLabelsOnlyFrom1921To2010InTheSmallFont) {
-  create();
+  create("[Lunar]\r\nExtended=0\r\n");
   struct Row {
     int year;
     bool drawn;
@@ -250,6 +253,20 @@ TEST_F(MainFormTest, AnyRecordOfADayMarksItsCell) {
   EXPECT_EQ(marked, 2);
   EXPECT_TRUE(markerDrawn(0, 2));
   EXPECT_TRUE(markerDrawn(4, 2));
+  // In the bottom-left corner, left of the lunar label.
+  const QRect rect = form->DrawGridDate->CellRect(0, 2);
+  const auto items = drawCell(0, 2);
+  EXPECT_EQ(QPoint(items.back().x, items.back().y),
+            QPoint(rect.left() + 2, rect.top() + rect.height() - 10));
+  ASSERT_EQ(lunarLabels(0, 2).size(), 1u);
+  EXPECT_LT(rect.left() + 2 + 9, lunarLabels(0, 2)[0].x);
+}
+
+// With [Calendar] SmallMarker=0 the marker is the full bitmap at the
+// classic place.
+TEST_F(MainFormTest, TheClassicMarkerPlace) {
+  create("[Calendar]\r\nSmallMarker=0\r\n");
+  form->SaveEntry(2024, 5, 5, entry(7, 0, 1), 0);
   const QRect rect = form->DrawGridDate->CellRect(0, 2);
   const auto items = drawCell(0, 2);
   EXPECT_EQ(QPoint(items.back().x, items.back().y),
@@ -280,7 +297,7 @@ TEST_F(MainFormTest, TheGridPaintsTheMarkerOnlyInMarkedCells) {
   const QColor background = form->DrawGridDate->palette().color(QPalette::Base);
   auto inkIn = [&](int col, int row) {
     const QRect cell = form->DrawGridDate->CellRect(col, row);
-    const QRect marker(cell.left() + cell.width() / 2, cell.bottom() + 1 - 18, 16, 16);
+    const QRect marker(cell.left() + 2, cell.bottom() + 1 - 10, 9, 9);
     int ink = 0;
     for (int y = marker.top(); y <= marker.bottom(); ++y)
       for (int x = marker.left(); x <= marker.right(); ++x)

@@ -2,15 +2,21 @@
 // offscreen, driven by mouse clicks.
 #include "mainform.h"
 
+#include "calixoini.h"
 #include "clock.h"
+#include "drawgrid.h"
 #include "formmb.h"
 #include "monthmodel.h"
 #include "okseleymdlg.h"
 #include "picturebutton.h"
 #include "programfolder.h"
+#include "settingsdlg.h"
+#include "switches.h"
 #include "timersource.h"
 #include "ui.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,7 +26,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -190,4 +198,121 @@ TEST_F(MainNavigationTest, EachLabelOpensTheDialogOnTheSelection) {
   EXPECT_EQ(messages, (std::vector<QString>{QStringLiteral("年份错误"), QStringLiteral("月份错误"),
                                             QStringLiteral("'二〇二四' is not a valid integer value")}));
   EXPECT_EQ(selected(), (Ymd{2024, 2, 29}));
+}
+
+// The keys in the grid: a day, a week, a month, today; across months and
+// years, the grid's current cell following the selection.
+TEST_F(MainNavigationTest, KeysMoveTheSelectionAndEnterOpensTheTimeList) {
+  QWidget timeList;
+  form->setTimeListWindow(&timeList);
+  std::vector<Ymd> shown;
+  form->setTimeListWindow([&shown](int y, int m, int d) { shown.push_back({y, m, d}); }, nullptr);
+  const struct {
+    Ymd from;
+    Qt::Key key;
+    Ymd to;
+  } rows[] = {
+      {{2024, 5, 15}, Qt::Key_Right, {2024, 5, 16}},  {{2024, 5, 15}, Qt::Key_Left, {2024, 5, 14}},
+      {{2024, 5, 15}, Qt::Key_Down, {2024, 5, 22}},   {{2024, 5, 15}, Qt::Key_Up, {2024, 5, 8}},
+      {{2024, 5, 31}, Qt::Key_Right, {2024, 6, 1}},   {{2024, 1, 3}, Qt::Key_Up, {2023, 12, 27}},
+      {{2024, 2, 26}, Qt::Key_Down, {2024, 3, 4}},    {{2024, 1, 31}, Qt::Key_PageDown, {2024, 2, 29}},
+      {{2024, 3, 31}, Qt::Key_PageUp, {2024, 2, 29}}, {{2031, 7, 2}, Qt::Key_Home, {2024, 5, 15}},
+      {{2024, 5, 15}, Qt::Key_A, {2024, 5, 15}},
+  };
+  form->DrawGridDate->setFocus();
+  for (const auto &r : rows) {
+    SCOPED_TRACE(testing::Message() << testing::PrintToString(r.from) << " key " << r.key);
+    select(r.from);
+    QTest::keyClick(form->DrawGridDate, r.key);
+    EXPECT_EQ(selected(), r.to);
+    const int k = FirstCell + SelDay - 1;
+    EXPECT_EQ(QPoint(form->DrawGridDate->Col(), form->DrawGridDate->Row()), QPoint(k % 7, k / 7 + 1));
+  }
+  EXPECT_EQ(form->LabelMonthN->text(), QStringLiteral("5"));
+  shown.clear();
+  QTest::keyClick(form->DrawGridDate, Qt::Key_Right);
+  EXPECT_EQ(shown, (std::vector<Ymd>{{2024, 5, 16}}));
+  EXPECT_FALSE(timeList.isVisible());
+  QTest::keyClick(form->DrawGridDate, Qt::Key_Return);
+  EXPECT_TRUE(timeList.isVisible());
+  EXPECT_EQ(shown.back(), (Ymd{2024, 5, 16}));
+  form->setTimeListWindow(nullptr, nullptr);
+}
+
+// Today keeps its colour while another day is selected, and the selection's
+// own look while it is selected.
+TEST_F(MainNavigationTest, TodayKeepsItsMarkWhenAnotherDayIsSelected) {
+  auto todayPixels = [this] {
+    const QImage shot = form->DrawGridDate->grab().toImage();
+    const int k = FirstCell + 15 - 1;
+    const QRect cell = form->DrawGridDate->CellRect(k % 7, k / 7 + 1);
+    int n = 0;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+      for (int x = cell.left(); x <= cell.right(); ++x)
+        n += QColor(shot.pixel(x, y)) == TMainForm::TodayColour();
+    return n;
+  };
+  select({2024, 5, 15});
+  EXPECT_EQ(todayPixels(), 0);
+  select({2024, 5, 20});
+  EXPECT_GT(todayPixels(), 38 * 25 / 2);
+}
+
+// The whole date on hover: the lines of the day under the pointer, its plans
+// and the holiday the holiday calendar gives.
+TEST_F(MainNavigationTest, TheToolTipOfADay) {
+  select({2024, 5, 1});
+  auto r = std::make_shared<STIMELISTDATA>();
+  r->Hour = 7;
+  r->Text = "run";
+  r->SetFlag = 1;
+  form->SaveEntry(2024, 5, 1, r, 0);
+  form->setHolidayLookup([](int, int m, int d) -> std::optional<SDayHoliday> {
+    if (m == 5 && d == 1)
+      return SDayHoliday{"劳动节", true};
+    return std::nullopt;
+  });
+  const int k = FirstCell;  // 1 May
+  EXPECT_EQ(form->DayToolTip(k % 7, k / 7 + 1),
+            QStringLiteral("2024年5月1日 星期三\n农历甲辰年（龙年）三月廿三\n节日：劳动节\n"
+                           "乙丑日\n劳动节（休）\n1项计划：\n7:00 run"));
+  EXPECT_EQ(form->DayToolTip(0, 0), QString());
+  EXPECT_EQ(form->DayToolTip(0, 1), QString());  // a blank cell before 1 May
+}
+
+// The 设置 dialog: one check box per switch, filled from the file; OK stores
+// the choice after the untouched template and the grid shows it at once.
+TEST_F(MainNavigationTest, TheSettingsDialogStoresAndAppliesTheSwitches) {
+  select({2026, 12, 8});
+  auto labelDrawn = [this] {
+    struct Texts : TCellCanvas {
+      int n = 0;
+      void TextOut(int, int, const QString &, const QRect &) override { ++n; }
+      void Draw(int, int, const QImage &) override {}
+    } canvas;
+    canvas.Font = form->DrawGridDate->font();
+    const int k = FirstCell + 7;
+    form->OnDrawGirdDateDrawCell(canvas, k % 7, k / 7 + 1, form->DrawGridDate->CellRect(k % 7, k / 7 + 1));
+    return canvas.n == 2;  // the day number and its label
+  };
+  EXPECT_TRUE(labelDrawn());
+  QTimer::singleShot(0, form.get(), [] {
+    auto *dlg = qobject_cast<TSettingsDlg *>(QApplication::activeModalWidget());
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(dlg->findChildren<QCheckBox *>().size(), static_cast<qsizetype>(calixo::Switches().size()));
+    auto *extended = dlg->findChild<QCheckBox *>(QStringLiteral("Switch_Lunar_Extended"));
+    ASSERT_NE(extended, nullptr);
+    EXPECT_TRUE(extended->isChecked());
+    extended->setChecked(false);
+    QTest::mouseClick(dlg->findChild<QPushButton *>(QStringLiteral("OKBtn")), Qt::LeftButton);
+  });
+  form->OnSettingsClick();
+  EXPECT_FALSE(labelDrawn());
+  std::ifstream in("Calixo.ini", std::ios::binary);
+  const std::string file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string &t = TCalixoini::DefaultTemplate();
+  EXPECT_EQ(file.substr(0, t.size()), t);
+  const std::string lunar = "[Lunar]\r\nExtended=0\r\nFestivals=1\r\n[Calendar]\r\n";
+  EXPECT_EQ(file.substr(t.size(), lunar.size()), lunar);
+  EXPECT_TRUE(messages.empty());
 }

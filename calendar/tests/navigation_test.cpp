@@ -64,6 +64,26 @@ TEST(Navigation, StepsByYearAndMonth) {
   }
 }
 
+// The arrow keys: a day or a week, into the neighbouring month or year.
+TEST(Navigation, StepsByDays) {
+  const struct {
+    Ymd from;
+    int delta;
+    Ymd to;
+  } rows[] = {
+      {{2026, 12, 8}, +1, {2026, 12, 9}},   {{2026, 12, 8}, -7, {2026, 12, 1}},
+      {{2026, 12, 31}, +1, {2027, 1, 1}},   {{2027, 1, 3}, -7, {2026, 12, 27}},
+      {{2024, 2, 25}, +7, {2024, 3, 3}},    {{2023, 2, 25}, +7, {2023, 3, 4}},
+      {{2024, 3, 1}, -1, {2024, 2, 29}},    {{2026, 1, 1}, -1, {2025, 12, 31}},
+      {{9999, 12, 31}, +1, {9999, 12, 31}}, {{1, 1, 3}, -7, {1, 1, 3}},
+  };
+  for (const auto &r : rows) {
+    Ymd got = r.from;
+    calixo::StepDays(got.y, got.m, got.d, r.delta);
+    EXPECT_EQ(got, r.to) << r.delta << " from " << testing::PrintToString(r.from);
+  }
+}
+
 TEST(Navigation, TwelveMonthStepsComeBackToTheSameMonth) {
   Ymd v{2023, 8, 31};
   for (int i = 0; i < 12; ++i)

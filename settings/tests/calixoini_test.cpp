@@ -98,50 +98,41 @@ TEST_F(SettingsFile, UnwritableLocationFailsAndReadsEmpty) {
   EXPECT_EQ(ini.ReadSetting("Monthbmp", "M1"), "");
 }
 
-TEST_F(SettingsFile, LunarExtendedOnlyForTheValueOne) {
-  const std::pair<const char *, bool> rows[] = {
-      {"", false},
-      {"[Lunar]\r\n", false},
-      {"[Lunar]\r\nExtended=\r\n", false},
-      {"[Lunar]\r\nExtended=0\r\n", false},
-      {"[Lunar]\r\nExtended=2\r\n", false},
-      {"[Lunar]\r\nExtended=10\r\n", false},
-      {"[Lunar]\r\nExtended=on\r\n", false},
-      {"[Lunar]\r\n;Extended=1\r\n", false},
-      {"[Monthbmp]\r\nExtended=1\r\n", false},
-      {"[Lunar]\r\nExtended=1\r\n", true},
-      {"[lunar]\r\nEXTENDED=1\r\n", true},
-      {"[LUNAR]\r\n extended = 1 \r\n", true},
+// The lunar switches are on unless their value is 0: a missing file, section
+// or key keeps today's lunar dates and festivals.
+TEST_F(SettingsFile, LunarSwitchesAreOffOnlyForZero) {
+  struct Row {
+    const char *extra;
+    bool extended, festivals;
   };
-  for (const auto &[extra, on] : rows) {
-    SCOPED_TRACE(extra);
+  const Row rows[] = {
+      {"", true, true},
+      {"[Lunar]\r\n", true, true},
+      {"[Lunar]\r\nExtended=\r\nFestivals=\r\n", true, true},
+      {"[Lunar]\r\nExtended=0\r\n", false, true},
+      {"[Lunar]\r\nFestivals=0\r\n", true, false},
+      {"[LUNAR]\r\n extended = 0 \r\nFESTIVALS=0\r\n", false, false},
+      {"[Lunar]\r\nExtended=2\r\nFestivals=yes\r\n", true, true},
+      {"[Lunar]\r\n;Extended=0\r\n", true, true},
+      {"[Monthbmp]\r\nExtended=0\r\nFestivals=0\r\n", true, true},
+      {"[Lunar]\r\nExtended=1\r\nFestivals=1\r\n", true, true},
+  };
+  for (const Row &r : rows) {
+    SCOPED_TRACE(r.extra);
     std::ofstream("Calixo.ini", std::ios::binary | std::ios::trunc) << TCalixoini::DefaultTemplate()
-                                                                     << extra;
-    EXPECT_EQ(TCalixoini().LunarExtended(), on);
+                                                                     << r.extra;
+    EXPECT_EQ(TCalixoini().LunarExtended(), r.extended);
+    EXPECT_EQ(TCalixoini().LunarFestivals(), r.festivals);
   }
+  // Deleted, and garbled beyond reading: both on.
   std::filesystem::remove("Calixo.ini");
-  EXPECT_FALSE(TCalixoini().LunarExtended());
-}
-
-TEST_F(SettingsFile, LunarFestivalsOnlyForTheValueOne) {
-  const std::pair<const char *, bool> rows[] = {
-      {"", false},
-      {"[Lunar]\r\nExtended=1\r\n", false},
-      {"[Lunar]\r\nFestivals=\r\n", false},
-      {"[Lunar]\r\nFestivals=0\r\n", false},
-      {"[Lunar]\r\nFestivals=yes\r\n", false},
-      {"[Lunar]\r\nFestivals=11\r\n", false},
-      {"[Lunar]\r\n;Festivals=1\r\n", false},
-      {"[Monthbmp]\r\nFestivals=1\r\n", false},
-      {"[Lunar]\r\nFestivals=1\r\n", true},
-      {"[LUNAR]\r\nfestivals = 1 \r\n", true},
-      {"[lunar]\r\nExtended=0\r\nFESTIVALS=1\r\n", true},
-  };
-  for (const auto &[extra, on] : rows) {
-    SCOPED_TRACE(extra);
-    std::ofstream("Calixo.ini", std::ios::binary) << TCalixoini::DefaultTemplate() << extra;
-    EXPECT_EQ(TCalixoini().LunarFestivals(), on);
-  }
+  EXPECT_TRUE(TCalixoini().LunarExtended());
+  EXPECT_TRUE(TCalixoini().LunarFestivals());
+  static const char garbled[] = "\x00\xff[Lun\x81]\r\n==0\nExtended\r0";
+  std::ofstream("Calixo.ini", std::ios::binary | std::ios::trunc)
+      << std::string(garbled, sizeof garbled - 1);
+  EXPECT_TRUE(TCalixoini().LunarExtended());
+  EXPECT_TRUE(TCalixoini().LunarFestivals());
 }
 
 // What the launcher writes into a user's new data folder: the template,

@@ -7,7 +7,6 @@
 #include "dayrows.h"
 #include "gbk.h"
 #include "imagemy.h"
-#include "mainform.h"
 #include "picturebutton.h"
 #include "timegrid.h"
 #include "ui.h"
@@ -33,9 +32,9 @@ std::string rowTextFromEditor(const QString &text, bool &ok) {
   return std::string(calixo::cutGbk(gbk, kTextBytes));
 }
 
-TMainTIMELIST::TMainTIMELIST(TMainForm *mainForm)
+TMainTIMELIST::TMainTIMELIST(TTimeListOwner *owner)
     : calixo::TToolWindow(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      m_mainForm(mainForm) {
+      m_owner(owner), m_ownerWindow(owner ? owner->OwnerWindow() : nullptr) {
   setObjectName(QStringLiteral("MainTIMELIST"));
   setWindowTitle(QStringLiteral("闹钟"));
   setFixedSize(237, 266);
@@ -154,11 +153,11 @@ void TMainTIMELIST::FormCreate() {
   CanClose = false;
   // 3. Also whenever the main window's size is set.
   PlaceBesideMainWindow();
-  if (m_mainForm) {
-    m_mainForm->installEventFilter(this);
-    m_mainForm->setTimeListWindow(this);
-    m_mainForm->addToolWindow(this);
-    m_mainForm->setTimeListWindow([this](int y, int m, int d) { ShowDay(y, m, d); },
+  if (TTimeListOwner *o = owner()) {
+    m_ownerWindow->installEventFilter(this);
+    o->setTimeListWindow(this);
+    o->addToolWindow(this);
+    o->setTimeListWindow([this](int y, int m, int d) { ShowDay(y, m, d); },
                                   [this](const STIMELISTDATAPtr &row) { DayEntries.push_back(row); });
   }
   // 4.
@@ -176,33 +175,37 @@ void TMainTIMELIST::FormCreate() {
   ClockBitmap = transparentFromPixel11(QImage(QStringLiteral(":/bmp/BMPCLOCKSET.bmp")));
   RunBitmap = transparentFromPixel11(QImage(QStringLiteral(":/bmp/BMPRUN.bmp")));
   // 7.
-  ShowDay(SelYear, SelMonth, SelDay);
+  if (TTimeListOwner *o = owner()) {
+    int year = 0, month = 0, day = 0;
+    o->SelectedDate(year, month, day);
+    ShowDay(year, month, day);
+  }
 }
 
 void TMainTIMELIST::LoadButtonImages() {
-  if (!m_mainForm)
+  if (!owner())
     return;
   const struct {
     TPictureButton *button;
     const char *key;
   } buttons[] = {{ImageClSet, "b1S"}, {ImageClUnSet, "b1U"}, {ImageRunSet, "b2S"}, {ImageRunUnSet, "b2U"}};
   for (const auto &b : buttons) {
-    const calixo::SButtonPicture pic = calixo::buttonPicture(m_mainForm->Calixoini(), "Clockbutton", b.key);
+    const calixo::SButtonPicture pic = calixo::buttonPicture(owner()->Calixoini(), "Clockbutton", b.key);
     b.button->loadPicture(calixo::fromGbk(pic.File), QString::fromStdString(pic.Resource));
   }
 }
 
 void TMainTIMELIST::PlaceBesideMainWindow() {
-  if (!m_mainForm)
+  if (!owner())
     return;
   // The list stays on top, so it must never cover the main window's button
   // column (the red button that hides it again, the close button): it sits
   // right of the main window, 40 pixels down.
-  move(m_mainForm->x() + m_mainForm->width(), m_mainForm->y() + 40);
+  move(m_ownerWindow->x() + m_ownerWindow->width(), m_ownerWindow->y() + 40);
 }
 
 bool TMainTIMELIST::eventFilter(QObject *watched, QEvent *event) {
-  if (watched == m_mainForm && event->type() == QEvent::Resize)
+  if (watched == m_ownerWindow && event->type() == QEvent::Resize)
     PlaceBesideMainWindow();
   return calixo::TToolWindow::eventFilter(watched, event);
 }
@@ -216,8 +219,8 @@ void TMainTIMELIST::ShowDay(int Year, int Month, int Day) {
   if (Day <= 0)
     return;
   EditDay->setText(QString::asprintf("%d年%d月%d日", Year, Month, Day));
-  if (m_mainForm)
-    m_mainForm->LoadDayEntries(Year, Month, Day, DayEntries);
+  if (TTimeListOwner *o = owner())
+    o->LoadDayEntries(Year, Month, Day, DayEntries);
   BuildRows();
   DrawGridTimeList->viewport()->update();
 }
@@ -293,8 +296,11 @@ void TMainTIMELIST::OnDrawGridTimeListSetEditText(int, int row, const QString &v
   r->Text = std::move(text);
   for (int c = 0; c < 3; ++c)
     DrawGridTimeList->InvalidateCell(c, row);
-  if (m_mainForm)
-    m_mainForm->SaveEntry(SelYear, SelMonth, SelDay, r, 2);
+  if (TTimeListOwner *o = owner()) {
+    int year = 0, month = 0, day = 0;
+    o->SelectedDate(year, month, day);
+    o->SaveEntry(year, month, day, r, 2);
+  }
 }
 
 void TMainTIMELIST::OnPMTimeListPopup() {
@@ -309,8 +315,11 @@ void TMainTIMELIST::OnPMTimeListPopup() {
 
 void TMainTIMELIST::storeMark(int col) {
   DrawGridTimeList->InvalidateCell(col, DrawGridTimeList->Row());
-  if (m_mainForm)
-    m_mainForm->SaveEntry(SelYear, SelMonth, SelDay, currentRow(), 0);
+  if (TTimeListOwner *o = owner()) {
+    int year = 0, month = 0, day = 0;
+    o->SelectedDate(year, month, day);
+    o->SaveEntry(year, month, day, currentRow(), 0);
+  }
 }
 
 void TMainTIMELIST::OnPMClockSetClick() {

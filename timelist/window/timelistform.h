@@ -1,11 +1,13 @@
 // TMainTIMELIST: the day time-list window. It shows the main window's
 // selected date as 48 half-hour rows; typing into a row, or marking its
-// alarm or run, stores the row at once through the main window's SaveEntry.
+// alarm or run, stores the row at once through the owner's SaveEntry
+// (TTimeListOwner, the main window).
 // The rows are rebuilt from the table on every ShowDay. A borderless,
 // always-on-top, skinned tool window, created hidden and shown by the main
 // window's red button.
 #pragma once
 
+#include "timelistowner.h"
 #include "timetable.h"
 #include "toolwindow.h"
 
@@ -18,14 +20,13 @@ class QLineEdit;
 class QMenu;
 class TCellCanvas;
 class TImageMy;
-class TMainForm;
 class TPictureButton;
 class TTimeGrid;
 
 class TMainTIMELIST : public calixo::TToolWindow {
   Q_OBJECT
 public:
-  explicit TMainTIMELIST(TMainForm *mainForm);
+  explicit TMainTIMELIST(TTimeListOwner *owner);
   ~TMainTIMELIST() override;
 
   // The creation handler; runs once, right after construction.
@@ -74,7 +75,11 @@ private:
   TPictureButton *createButton(const char *name, QPoint pos, QAction *action);
   QLabel *createLabel(const char *name, QRect geometry, const QString &text);
 
-  QPointer<TMainForm> m_mainForm;
+  // The owner while its window lives; nullptr without one.
+  TTimeListOwner *owner() const { return m_ownerWindow ? m_owner : nullptr; }
+
+  TTimeListOwner *m_owner = nullptr;
+  QPointer<QWidget> m_ownerWindow;
 };
 
 extern TMainTIMELIST *MainTIMELIST;

@@ -98,7 +98,8 @@ expect_refused(--Extended 2012-01-01 2012-01-02)
 expect_refused(2012-01-01 2012-01-02 --extended)
 expect_refused(--extended --extended 2012-01-01 2012-01-02)
 
-# --festivals: the festival, else the solar term, else the ordinary label.
+# --festivals: the lunar festival, else the Gregorian festival, else the
+# solar term, else the ordinary label.
 # 除夕 is 腊月廿九 when 腊月 has 29 days; 2100-12-31 has no next day in the
 # table and is simply 腊月.
 set(OPTIONS --extended --festivals)
@@ -114,7 +115,25 @@ expect_lines(2026-04-04 2026-04-05
 expect_lines(2026-12-22 2026-12-22 "2026-12-22,115,11,14,冬至")
 expect_lines(2027-01-15 2027-01-15 "2027-01-15,115,12,8,腊八")
 expect_lines(2100-12-31 2100-12-31 "2100-12-31,189,12,1,腊月")
+expect_lines(2026-03-20 2026-03-20 "2026-03-20,115,2,2,龙抬头")
+expect_lines(2020-10-01 2020-10-01 "2020-10-01,109,8,15,中秋")
+expect_lines(2026-10-01 2026-10-01 "2026-10-01,115,8,21,国庆节")
+expect_lines(2020-06-21 2020-06-21 "2020-06-21,109,5,1,父亲节")
+# --ganzhi: the year's stem-branch and animal turn at 正月初一, the day's
+# run on through the cycle.
+set(OPTIONS --extended --ganzhi)
+expect_lines(2026-12-08 2026-12-08 "2026-12-08,115,10,30,三十,丙午,马,丙辰")
+expect_lines(2026-02-16 2026-02-17
+  "2026-02-16,114,12,29,廿九,乙巳,蛇,辛酉"
+  "2026-02-17,115,1,1,正月,丙午,马,壬戌")
+set(OPTIONS --extended --festivals --ganzhi)
+expect_lines(2026-02-16 2026-02-17
+  "2026-02-16,114,12,29,除夕,乙巳,蛇,辛酉"
+  "2026-02-17,115,1,1,春节,丙午,马,壬戌")
 unset(OPTIONS)
+expect_refused(--ganzhi 2026-02-15 2026-02-18)
+expect_refused(--extended --ganzhi --festivals 2026-02-15 2026-02-18)
+expect_refused(--extended --ganzhi 2026-02-15)
 expect_refused(--festivals 2026-02-15 2026-02-18)
 expect_refused(--festivals --extended 2026-02-15 2026-02-18)
 expect_refused(--extended --festivals --festivals 2026-02-15 2026-02-18)

@@ -1,10 +1,10 @@
 #!/usr/bin/python3
-"""Checks every line of lunar-table --extended --festivals 1912-02-18 2100-12-31.
+"""Checks every line of lunar-table --extended --festivals --ganzhi 1912-02-18 2100-12-31.
 
   /usr/bin/python3 check_festivals.py LUNAR_TABLE
 
-Each line (YYYY-MM-DD,RocYear,Month,Day,Label) must be what is worked out here
-without the program's code:
+Each line (YYYY-MM-DD,RocYear,Month,Day,Label,YearStemBranch,Zodiac,
+DayStemBranch) must be what is worked out here without the program's code:
 
 - the lunar date is the majority of three sources, ICU's Chinese calendar,
   python3-lunardate and liblunar-date (read as tools/lunar-years reads them,
@@ -17,9 +17,14 @@ without the program's code:
 - the solar term of a day comes from the committed table
   lunar/solartermtable.cpp (which tools/solar-terms/check-solar-terms.py
   checks against python3-ephem), read straight from its records;
-- the label is the festival of the lunar date (none in a leap month; 除夕 when
-  the next day is 正月初一), else the solar term, else the day's name, on day 1
-  the month's name.
+- the label is the lunar festival of the lunar date (none in a leap month;
+  除夕 when the next day is 正月初一), else the Gregorian festival of the date
+  (fixed days and the n-th Sunday of a month, from the year each was first
+  kept: these are rules, written out here again, not data of the sources),
+  else the solar term, else the day's name, on day 1 the month's name;
+- the year's stem-branch and zodiac come from the lunar year (so they turn at
+  正月初一), the day's stem-branch from the day's place in the sixty-day
+  cycle, counted from 2000-01-01, a 戊午 day (54).
 
 Exit status 0 when every line agrees, 1 otherwise.
 """
@@ -46,9 +51,19 @@ MONTH_NAMES = ["", "正月", "二月", "三月", "四月", "五月", "六月", "
                "十月", "冬月", "腊月"]
 TERM_NAMES = ("小寒 大寒 立春 雨水 惊蛰 春分 清明 谷雨 立夏 小满 芒种 夏至 "
               "小暑 大暑 立秋 处暑 白露 秋分 寒露 霜降 立冬 小雪 大雪 冬至").split()
-FESTIVALS = {(1, 1): "春节", (1, 15): "元宵", (5, 5): "端午", (7, 7): "七夕",
-             (8, 15): "中秋", (9, 9): "重阳", (12, 8): "腊八"}
-FESTIVAL_NAMES = set(FESTIVALS.values()) | {"除夕"}
+FESTIVALS = {(1, 1): "春节", (1, 15): "元宵", (2, 2): "龙抬头", (5, 5): "端午",
+             (7, 7): "七夕", (7, 15): "中元", (8, 15): "中秋", (9, 9): "重阳",
+             (10, 1): "寒衣", (10, 15): "下元", (12, 8): "腊八", (12, 23): "小年"}
+# (month, day, first year kept); day as ("sunday", n) for the n-th Sunday.
+GREGORIAN = {"元旦": (1, 1, 1950), "情人节": (2, 14, 1950), "妇女节": (3, 8, 1950),
+             "植树节": (3, 12, 1979), "劳动节": (5, 1, 1950), "青年节": (5, 4, 1950),
+             "儿童节": (6, 1, 1950), "建党节": (7, 1, 1950), "建军节": (8, 1, 1950),
+             "教师节": (9, 10, 1985), "国庆节": (10, 1, 1950), "圣诞节": (12, 25, 1950),
+             "母亲节": (5, ("sunday", 2), 1950), "父亲节": (6, ("sunday", 3), 1950)}
+FESTIVAL_NAMES = set(FESTIVALS.values()) | {"除夕"} | set(GREGORIAN)
+STEMS = "甲乙丙丁戊己庚辛壬癸"
+BRANCHES = "子丑寅卯辰巳午未申酉戌亥"
+ANIMALS = "鼠牛虎兔龙蛇马羊猴鸡狗猪"
 
 # Lunar years (Gregorian number of the year's new year) before 2012 in which
 # one source leaves the other two: ICU, which computes its months, places a
@@ -172,12 +187,36 @@ def solar_terms():
     return terms
 
 
+def gregorian_festival(date):
+    for name, (month, day, first) in GREGORIAN.items():
+        if date.month != month or date.year < first:
+            continue
+        if day == date.day:
+            return name
+        # weekday() 6 is Sunday; the n-th one falls on days 7 (n - 1) + 1 .. 7 n.
+        if isinstance(day, tuple) and date.weekday() == 6 and (date.day - 1) // 7 + 1 == day[1]:
+            return name
+    return None
+
+
+def stem_branch(n):
+    return STEMS[n % 10] + BRANCHES[n % 12]
+
+
+def ganzhi(date, lunar):
+    year = (lunar[0] + 1911 - 4) % 60
+    day = (54 + (date - datetime.date(2000, 1, 1)).days) % 60
+    return [stem_branch(year), ANIMALS[year % 12], stem_branch(day)]
+
+
 def label(date, lunar, next_lunar, terms):
     _, month, day = lunar
     if month > 0 and (month, day) in FESTIVALS:
         return FESTIVALS[(month, day)]
     if month > 0 and next_lunar is not None and next_lunar[1:] == (1, 1):
         return "除夕"
+    if gregorian_festival(date):
+        return gregorian_festival(date)
     if date in terms:
         return terms[date]
     if day == 1:
@@ -193,7 +232,7 @@ def main(argv):
     if len(argv) != 2:
         sys.stderr.write(__doc__)
         return 2
-    out = subprocess.run([argv[1], "--extended", "--festivals", FIRST.isoformat(),
+    out = subprocess.run([argv[1], "--extended", "--festivals", "--ganzhi", FIRST.isoformat(),
                           LAST.isoformat()], capture_output=True, text=True, check=True)
     lines = out.stdout.splitlines()
     problems = []
@@ -207,7 +246,7 @@ def main(argv):
     for line in lines:
         fields = line.split(",")
         tool[datetime.date.fromisoformat(fields[0])] = (
-            (int(fields[1]), int(fields[2]), int(fields[3])), fields[4])
+            (int(fields[1]), int(fields[2]), int(fields[3])), fields[4], fields[5:])
     differences = []
     moved = []  # festivals the classic differences move: the table's label (the sources')
     specials = 0
@@ -215,7 +254,7 @@ def main(argv):
         if d not in tool:
             problems.append("%s: missing" % d)
             continue
-        lunar, got = tool[d]
+        lunar, got, got_ganzhi = tool[d]
         if lunar != dates[d]:
             # The classic table's own date, where it leaves the sources.
             differences.append(d)
@@ -237,6 +276,8 @@ def main(argv):
         specials += want in FESTIVAL_NAMES or want in TERM_NAMES
         if got != want:
             problems.append("%s: lunar-table labels it %s, want %s" % (d, got, want))
+        if got_ganzhi != ganzhi(d, lunar):
+            problems.append("%s: lunar-table gives %s, want %s" % (d, got_ganzhi, ganzhi(d, lunar)))
     for a, b in CLASSIC_DIFFERENCES:
         if not all(x in differences for x in days(a, b)):
             problems.append("classic difference %s to %s: the table agrees with the sources there now"

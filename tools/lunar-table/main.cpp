@@ -1,13 +1,15 @@
-// lunar-table [--extended [--festivals]] FROM TO: one line per Gregorian date
-// from FROM to TO (both YYYY-MM-DD, inclusive):
-//   YYYY-MM-DD,RocYear,Month,Day,Label
+// lunar-table [--extended [--festivals] [--ganzhi]] FROM TO: one line per
+// Gregorian date from FROM to TO (both YYYY-MM-DD, inclusive):
+//   YYYY-MM-DD,RocYear,Month,Day,Label[,YearStemBranch,Zodiac,DayStemBranch]
 // RocYear, Month and Day are the lunar date (Month negative for a leap month),
 // Label the month grid's text for that day, in UTF-8. The classic table covers
 // 1912-02-18 to 2011-12-31; with --extended its extension is read too, to
 // 2100-12-31. --festivals gives the label the grid shows with festivals on:
-// the day's festival, else its solar term, else the ordinary label. The grid
-// shows festivals only with the extended table, so --festivals without
-// --extended is refused.
+// the day's lunar festival, else its Gregorian festival, else its solar
+// term, else the ordinary label. The grid shows festivals only with the
+// extended table, so --festivals without --extended is refused. --ganzhi
+// appends the lunar year's stem-branch and zodiac animal (they change at
+// 正月初一) and the day's stem-branch, as the grid's hover text gives them.
 // lunar-table --holidays FROM TO: one line per day off or make-up working day
 // from FROM to TO (any dates), as the grid marks them: the built-in schedule
 // with holidays.txt of the current directory applied (its bad lines are
@@ -67,6 +69,7 @@ SolarDate nextDay(SolarDate d) {
 
 lunar::LunarTable g_table = lunar::LunarTable::Classic;
 bool g_festivals = false;
+bool g_ganzhi = false;
 
 std::optional<lunar::LunarDate> toLunar(SolarDate d) {
   return lunar::SolarToLunar(d.year - 1911, d.month, d.day, g_table);
@@ -77,9 +80,10 @@ const char *lastDate() {
 }
 
 int usage() {
-  std::fputs("usage: lunar-table [--extended [--festivals]] FROM TO   (dates as YYYY-MM-DD,\n"
-             "       inclusive, from 1912-02-18 to 2011-12-31, or to 2100-12-31 with\n"
-             "       --extended; --festivals labels festivals and solar terms)\n"
+  std::fputs("usage: lunar-table [--extended [--festivals] [--ganzhi]] FROM TO   (dates as\n"
+             "       YYYY-MM-DD, inclusive, from 1912-02-18 to 2011-12-31, or to 2100-12-31\n"
+             "       with --extended; --festivals labels festivals and solar terms,\n"
+             "       --ganzhi adds the year's stem-branch, zodiac and the day's stem-branch)\n"
              "       lunar-table --holidays FROM TO   (the days off and make-up working days)\n",
              stderr);
   return 2;
@@ -93,6 +97,15 @@ std::string label(SolarDate d, const lunar::LunarDate &l) {
   const lunar::LunarDate next =
       lunar::LunarDateOfNextDay(d.year, d.month, d.day, g_table).value_or(lunar::LunarDate{});
   return lunar::FestivalModeLabel(d.year, d.month, d.day, l, next).text;
+}
+
+// ",丙午,马,丙辰" with --ganzhi, else "".
+std::string ganzhiColumns(SolarDate d, const lunar::LunarDate &l) {
+  if (!g_ganzhi)
+    return {};
+  return "," + lunar::StemBranchName(lunar::YearStemBranch(l.year)) + "," +
+         lunar::ZodiacName(l.year) + "," +
+         lunar::StemBranchName(lunar::DayStemBranch(d.year, d.month, d.day));
 }
 
 // Parses one argument; prints the reason and returns nullopt when it is not
@@ -151,10 +164,17 @@ int main(int argc, char **argv) {
       --argc;
       ++argv;
     }
-  } else if (argc >= 2 && std::string_view(argv[1]) == "--festivals") {
-    std::fputs("lunar-table: --festivals needs --extended (written before it): the grid shows\n"
-               "festivals only with the extended table\n",
-               stderr);
+    if (argc >= 4 && std::string_view(argv[1]) == "--ganzhi") {
+      g_ganzhi = true;
+      --argc;
+      ++argv;
+    }
+  } else if (argc >= 2 && (std::string_view(argv[1]) == "--festivals" ||
+                           std::string_view(argv[1]) == "--ganzhi")) {
+    std::fprintf(stderr,
+                 "lunar-table: %s needs --extended (written before it): the grid shows\n"
+                 "festivals and the hover text only with the extended table\n",
+                 argv[1]);
     return 2;
   }
   if (argc != 3)
@@ -175,8 +195,8 @@ int main(int argc, char **argv) {
                    d.month, d.day);
       return 1;
     }
-    std::printf("%04d-%02d-%02d,%d,%d,%d,%s\n", d.year, d.month, d.day, l->year, l->month,
-                l->day, label(d, *l).c_str());
+    std::printf("%04d-%02d-%02d,%d,%d,%d,%s%s\n", d.year, d.month, d.day, l->year, l->month,
+                l->day, label(d, *l).c_str(), ganzhiColumns(d, *l).c_str());
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     std::fputs("lunar-table: cannot write the output\n", stderr);

@@ -46,6 +46,8 @@ void TPainterCanvas::TextOut(int x, int y, const QString &text, const QRect &cli
 
 void TPainterCanvas::Draw(int x, int y, const QImage &picture) { m_painter.drawImage(QPoint(x, y), picture); }
 
+void TPainterCanvas::FillRect(const QRect &rect, const QColor &colour) { m_painter.fillRect(rect, colour); }
+
 QImage transparentFromPixel11(const QImage &picture) {
   if (picture.width() < 2 || picture.height() < 2)
     return picture;

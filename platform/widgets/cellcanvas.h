@@ -1,6 +1,7 @@
-// TCellCanvas: what a grid's draw-cell handler draws with. The grid hands
-// its handler a canvas on its painter; tests hand it a recording one and
-// check what was written where.
+// TCellCanvas: what a grid's draw-cell handler draws with; the month grid
+// and the time list both draw their cells with it. The grid hands its
+// handler a canvas on its painter; tests hand it a recording one and check
+// what was written where.
 #pragma once
 
 #include <QColor>
@@ -25,6 +26,10 @@ public:
   // Draws picture with its top-left corner at (x, y), honouring its alpha.
   virtual void Draw(int x, int y, const QImage &picture) = 0;
 
+  // Fills rect with colour. Canvases that record only texts and pictures
+  // leave it out.
+  virtual void FillRect(const QRect &, const QColor &) {}
+
   // Fonts under TooSmallPixelSize pixels are drawn at LegiblePixelSize on a
   // screen: the month grid's lunar labels are given a 3-point font, 4 pixels
   // at 96 dpi, which no one can read.
@@ -43,6 +48,7 @@ public:
                           const QPaintDevice *device);
   void TextOut(int x, int y, const QString &text, const QRect &clip = QRect()) override;
   void Draw(int x, int y, const QImage &picture) override;
+  void FillRect(const QRect &rect, const QColor &colour) override;
 
 private:
   QPainter &m_painter;
