@@ -60,6 +60,10 @@ bool writeEmptyTable(FileSystem &fs, const std::string &name, char flavour, std:
   const std::string full = fs.absolute(path);
   if (isOpenInProcess(fs, path))
     throw EDbfError(12, full);
+  if (const auto kind = fs.kindOf(path); kind == FileSystem::Kind::Special)
+    throwSystem(kErrNotRegular, IoOp::Open, full);
+  else if (kind == FileSystem::Kind::DanglingLink)
+    throwSystem(kErrDanglingLink, IoOp::Open, full);
   int err = 0;
   auto f = fs.open(path, FileSystem::Mode::CreateTruncate, err);
   if (!f)
@@ -106,6 +110,7 @@ std::string TDbfDataSet::packInto(const std::string &target, bool syncCopy,
   checkActive();
   endPendingChange();
   Impl &d = *m_impl;
+  checkWritable();
   d.busyCopying = true;
   struct Busy {
     Impl &d;
@@ -194,18 +199,33 @@ void TDbfDataSet::PackTo(const std::string &target) {
 
 void TDbfDataSet::ReplaceByPackedCopy(const std::string &scratch, const std::vector<int> &leaveOut) {
   checkActive();
+  checkWritable();
+  FileSystem &fs = m_impl->fs;
   const std::string tablePath = m_impl->path;
-  const std::string copy = packInto(scratch, true, leaveOut);
+  // A table reached through a link is replaced at the link's target, so the
+  // link stays and what it points to is the compacted table; the copy is
+  // made beside that target so the rename stays on one file system.
+  const std::string target = fs.replacementTarget(tablePath);
+  const auto slash = target.rfind('/');
+  const std::string copy = packInto(
+      target == tablePath || slash == std::string::npos ? scratch : target.substr(0, slash + 1) + scratch,
+      true, leaveOut);
+  // The copy takes the table's permission bits (a private 0600 table stays private).
+  const int modeErr = fs.copyMode(target, copy);
+  if (modeErr) {
+    fs.remove(copy);
+    throwSystem(modeErr, IoOp::Write, fs.absolute(copy));
+  }
   Close();
   // One rename replaces the table: a crash before it leaves the old table,
   // after it the packed one. The old file is never deleted first.
-  const int err = m_impl->fs.rename(copy, tablePath);
-  const int dirErr = err ? 0 : m_impl->fs.syncDirectoryOf(tablePath);
+  const int err = fs.rename(copy, target);
+  const int dirErr = err ? 0 : fs.syncDirectoryOf(target);
   Open();
   if (err)
-    throwSystem(err, IoOp::Write, m_impl->fs.absolute(tablePath));
+    throwSystem(err, IoOp::Write, fs.absolute(target));
   if (dirErr)
-    throwSystem(dirErr, IoOp::Write, m_impl->fs.absolute(tablePath));
+    throwSystem(dirErr, IoOp::Write, fs.absolute(target));
 }
 
 }  // namespace dbf
