@@ -207,9 +207,20 @@ void TDbfDataSet::ReplaceByPackedCopy(const std::string &scratch, const std::vec
   // made beside that target so the rename stays on one file system.
   const std::string target = fs.replacementTarget(tablePath);
   const auto slash = target.rfind('/');
-  const std::string copy = packInto(
-      target == tablePath || slash == std::string::npos ? scratch : target.substr(0, slash + 1) + scratch,
-      true, leaveOut);
+  const std::string scratchName =
+      target == tablePath || slash == std::string::npos ? scratch : target.substr(0, slash + 1) + scratch;
+  std::string copy;
+  try {
+    copy = packInto(scratchName, true, leaveOut);
+  } catch (const std::exception &ex) {
+    // A copy cut short (a full disk) is no table: it does not stay behind.
+    if (!isOpenInProcess(fs, fs.resolve(tableFileName(scratchName))))
+      fs.remove(tableFileName(scratchName));
+    // The user knows the table, not its scratch copy: the failure names it.
+    if (const auto *e = dynamic_cast<const EDbfError *>(&ex); e && e->systemError() > 0)
+      throw EDbfError(e->code(), fs.absolute(tablePath), e->systemError());
+    throw;
+  }
   // The copy takes the table's permission bits (a private 0600 table stays private).
   const int modeErr = fs.copyMode(target, copy);
   if (modeErr) {
