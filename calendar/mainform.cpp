@@ -155,7 +155,7 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint)
       // Shown once the keystroke or tick that stored has been handled.
       [this](const std::string &message) {
         const QString text = QString::fromUtf8(message);
-        QTimer::singleShot(0, this, [this, text] { calixo::showMessage(text, this); });
+        QTimer::singleShot(0, this, [text] { calixo::reportError(text); });
       },
   });
   AlarmClock = new TAlarmClock(this);
@@ -205,8 +205,8 @@ void TMainForm::FormCreate() {
   m_settings = std::make_unique<TCalixoini>();
   std::string why;
   if (!calixo::fileExists(m_settings->FileName) && !m_settings->WriteDefaultSettings(&why))
-    QTimer::singleShot(0, this, [this, text = QStringLiteral("设置没有保存。\n") + QString::fromLocal8Bit(why)] {
-      calixo::showMessage(text, this);
+    QTimer::singleShot(0, this, [text = QStringLiteral("设置没有保存。\n") + QString::fromLocal8Bit(why)] {
+      calixo::reportError(text);
     });
   m_lunarExtended = m_settings->LunarExtended();
   m_lunarFestivals = m_lunarExtended && m_settings->LunarFestivals();

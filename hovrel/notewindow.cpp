@@ -240,7 +240,7 @@ void THovrelNote::savePosition() {
     return;
   lastPositionFailure() = why;
   const QString message = QStringLiteral("便笺位置没有保存。\n") + QString::fromLocal8Bit(why);
-  QTimer::singleShot(0, qApp, [message] { calixo::showMessage(message); });
+  QTimer::singleShot(0, qApp, [message] { calixo::reportError(message); });
 }
 
 void THovrelNote::closeEvent(QCloseEvent *e) {

@@ -117,7 +117,7 @@ TMemoListForm::TMemoListForm(const TCalixoini &settings, QWidget *parent)
   // must not wait on a message box.
   m_table.SetReport([this](const std::string &message) {
     const QString text = QString::fromUtf8(message);
-    QTimer::singleShot(0, this, [this, text] { calixo::showMessage(text, this); });
+    QTimer::singleShot(0, this, [text] { calixo::reportError(text); });
   });
   setFixedSize(kClientSize);
   move(kFirstShownAt);
