@@ -212,13 +212,10 @@ void TDbfDataSet::ReplaceByPackedCopy(const std::string &scratch, const std::vec
   std::string copy;
   try {
     copy = packInto(scratchName, true, leaveOut);
-  } catch (const std::exception &ex) {
+  } catch (...) {
     // A copy cut short (a full disk) is no table: it does not stay behind.
     if (!isOpenInProcess(fs, fs.resolve(tableFileName(scratchName))))
       fs.remove(tableFileName(scratchName));
-    // The user knows the table, not its scratch copy: the failure names it.
-    if (const auto *e = dynamic_cast<const EDbfError *>(&ex); e && e->systemError() > 0)
-      throw EDbfError(e->code(), fs.absolute(tablePath), e->systemError());
     throw;
   }
   // The copy takes the table's permission bits (a private 0600 table stays private).

