@@ -4,8 +4,10 @@
 
 namespace dbf::tablemessages {
 
-std::string storeFailed(const char *what, const std::exception &e) {
-  return std::string(what) + "没有保存。\n" + describeStoreFailure(e);
+std::string storeFailed(const char *what, const std::string &path, const std::exception &e) {
+  const auto *d = dynamic_cast<const EDbfError *>(&e);
+  const std::string reason = d && d->systemError() > 0 ? describeStoreFailure(e) : path + ": " + e.what();
+  return std::string(what) + "没有保存。\n" + reason;
 }
 
 std::string storeFailedNotOpen(const char *what, const std::string &path) {

@@ -9,8 +9,10 @@
 
 namespace dbf::tablemessages {
 
-// "<what>没有保存。" and, on the next line, the file and the reason.
-std::string storeFailed(const char *what, const std::exception &e);
+// "<what>没有保存。" and, on the next line, the file and the reason: the
+// system's reason for a failed file call, else the error's own text after
+// the table's path.
+std::string storeFailed(const char *what, const std::string &path, const std::exception &e);
 // The same for a table that could not be opened (that was said at start).
 std::string storeFailedNotOpen(const char *what, const std::string &path);
 std::string readOnly(const std::string &path);

@@ -65,9 +65,9 @@ void TMemoTable::storeFailed(const std::exception &e) {
   if (m_dataSet.Active() && m_dataSet.ReadOnly())
     return;
   dbf::FileSystem &fs = m_dataSet.fileSystem();
-  const std::string message =
-      m_dataSet.Active() ? dbf::tablemessages::storeFailed("记事", e)
-                         : dbf::tablemessages::storeFailedNotOpen("记事", fs.absolute(fs.resolve(kFileName)));
+  const std::string path = fs.absolute(fs.resolve(kFileName));
+  const std::string message = m_dataSet.Active() ? dbf::tablemessages::storeFailed("记事", path, e)
+                                                 : dbf::tablemessages::storeFailedNotOpen("记事", path);
   // A note reports every change of its text: a full disk is said once.
   if (message == m_lastFailure)
     return;

@@ -58,9 +58,9 @@ void TTimeTable::storeFailed(const char *what, const std::exception &e) {
   if (m_table.Active() && m_table.ReadOnly())
     return;
   dbf::FileSystem &fs = m_table.fileSystem();
-  const std::string message =
-      m_table.Active() ? dbf::tablemessages::storeFailed(what, e)
-                       : dbf::tablemessages::storeFailedNotOpen(what, fs.absolute(fs.resolve(kTimeTableFile)));
+  const std::string path = fs.absolute(fs.resolve(kTimeTableFile));
+  const std::string message = m_table.Active() ? dbf::tablemessages::storeFailed(what, path, e)
+                                               : dbf::tablemessages::storeFailedNotOpen(what, path);
   // Every keystroke stores the row: a full disk is said once, not per key.
   if (message == m_lastFailure)
     return;
