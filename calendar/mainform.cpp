@@ -33,6 +33,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTimer>
 
 #include <algorithm>
 #include <stdexcept>
@@ -86,8 +87,13 @@ bool loadBitmapFile(const QString &name, QImage &out) {
   QImage img;
   if (name.isEmpty())
     return false;
-  const std::string path = calixo::resolveFileName(name.toStdString());
-  if (!img.load(QString::fromStdString(path)) || img.isNull())
+  // Read through the one reader that never blocks on a FIFO or device and
+  // refuses files far larger than any picture.
+  std::string bytes;
+  if (calixo::readRegularFile(name.toStdString(), bytes, calixo::kPictureFileMax) != 0)
+    return false;
+  if (!img.loadFromData(reinterpret_cast<const uchar *>(bytes.data()), static_cast<int>(bytes.size())) ||
+      img.isNull())
     return false;
   out = img;
   return true;
@@ -176,6 +182,11 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint)
         if (m_entryAppended)
           m_entryAppended(row);
       },
+      // Shown once the keystroke or tick that stored has been handled.
+      [this](const std::string &message) {
+        const QString text = QString::fromUtf8(message);
+        QTimer::singleShot(0, this, [text] { calixo::reportError(text); });
+      },
   });
   AlarmClock = new TAlarmClock(this);
 }
@@ -223,8 +234,11 @@ void TMainForm::FormCreate() {
   // 1. The settings object, the button pictures and a clear busy flag;
   // 2. the buttons are transparent from their pictures.
   m_settings = std::make_unique<TCalixoini>();
-  if (!calixo::fileExists(m_settings->FileName))
-    m_settings->WriteDefaultSettings();
+  std::string why;
+  if (!calixo::fileExists(m_settings->FileName) && !m_settings->WriteDefaultSettings(&why))
+    QTimer::singleShot(0, this, [text = QStringLiteral("设置没有保存。\n") + QString::fromLocal8Bit(why)] {
+      calixo::reportError(text);
+    });
   ApplySwitches();
   loadHolidays();
   loadSkinButtons();

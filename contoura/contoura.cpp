@@ -12,61 +12,26 @@
 #include <QWidget>
 
 #include <algorithm>
-#include <cerrno>
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace {
 
-class FileCloser {
-public:
-  explicit FileCloser(int fd) : m_fd(fd) {}
-  ~FileCloser() {
-    if (m_fd >= 0)
-      ::close(m_fd);
-  }
-  FileCloser(const FileCloser &) = delete;
-  FileCloser &operator=(const FileCloser &) = delete;
+// A region file far larger than any window outline (the program's are a
+// few kilobytes): it is refused with the usual message rather than read whole.
+constexpr uint64_t kRegionFileMax = 16u << 20;
 
-private:
-  int m_fd;
-};
-
-// The whole file, its length taken by seeking to its end. False when the file
-// cannot be opened, is not a regular file, or a seek or read fails. Bytes a
-// short read leaves out stay zero.
+// The whole file. False when it cannot be opened, is not a regular file (a
+// FIFO or device is refused without blocking on it), is larger than any
+// region file, or a read fails.
 bool readRegionFile(const char *fileName, std::vector<uint8_t> &bytes) {
   if (!fileName)
     return false;
-  const std::string name = calixo::resolveFileName(fileName);
-  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0)
+  std::string data;
+  if (calixo::readRegularFile(fileName, data, kRegionFileMax) != 0)
     return false;
-  FileCloser closer(fd);
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-    return false;
-  const off_t here = ::lseek(fd, 0, SEEK_CUR);
-  const off_t end = ::lseek(fd, 0, SEEK_END);
-  if (here < 0 || end < 0 || ::lseek(fd, here, SEEK_SET) < 0)
-    return false;
-  bytes.assign(static_cast<size_t>(end), 0);
-  size_t got = 0;
-  while (got < bytes.size()) {
-    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-    if (n < 0) {
-      if (errno == EINTR)
-        continue;
-      return false;
-    }
-    if (n == 0)
-      break;
-    got += static_cast<size_t>(n);
-  }
+  bytes.assign(data.begin(), data.end());
   return true;
 }
 

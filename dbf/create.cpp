@@ -78,6 +78,10 @@ bool writeEmptyTable(FileSystem &fs, const std::string &name, char flavour, std:
   const std::string full = fs.absolute(path);
   if (isOpenInProcess(fs, path))
     throw EDbfError(12, full);
+  if (const auto kind = fs.kindOf(path); kind == FileSystem::Kind::Special)
+    throwSystem(kErrNotRegular, IoOp::Open, full);
+  else if (kind == FileSystem::Kind::DanglingLink)
+    throwSystem(kErrDanglingLink, IoOp::Open, full);
   int err = 0;
   auto f = fs.open(path, FileSystem::Mode::CreateTruncate, err);
   if (!f)
@@ -124,6 +128,7 @@ std::string TDbfDataSet::packInto(const std::string &target, bool syncCopy,
   checkActive();
   endPendingChange();
   Impl &d = *m_impl;
+  checkWritable();
   d.busyCopying = true;
   struct Busy {
     Impl &d;
@@ -203,25 +208,48 @@ void TDbfDataSet::PackTo(const std::string &target) {
 
 void TDbfDataSet::ReplaceByPackedCopy(const std::string &scratch, const std::vector<int> &leaveOut) {
   checkActive();
+  checkWritable();
   Impl &d = *m_impl;
+  FileSystem &fs = d.fs;
   // The whole file stays locked until the copy has taken its name: a writer
   // of another process waits for the lock and then finds the name standing
   // for the copy (followReplacement), so nothing is written into the old
   // file once its records have been copied.
   lockWholeFile(d);
   WholeFileLevel unlock{d.lock};
-  const std::string copy = packInto(scratch, true, leaveOut);
   const std::string tablePath = d.path;
+  // A table reached through a link is replaced at the link's target, so the
+  // link stays and what it points to is the compacted table; the copy is
+  // made beside that target so the rename stays on one file system.
+  const std::string target = fs.replacementTarget(tablePath);
+  const auto slash = target.rfind('/');
+  const std::string scratchName =
+      target == tablePath || slash == std::string::npos ? scratch : target.substr(0, slash + 1) + scratch;
+  std::string copy;
+  try {
+    copy = packInto(scratchName, true, leaveOut);
+  } catch (...) {
+    // A copy cut short (a full disk) is no table: it does not stay behind.
+    if (!isOpenInProcess(fs, fs.resolve(tableFileName(scratchName))))
+      fs.remove(tableFileName(scratchName));
+    throw;
+  }
+  // The copy takes the table's permission bits (a private 0600 table stays private).
+  const int modeErr = fs.copyMode(target, copy);
+  if (modeErr) {
+    fs.remove(copy);
+    throwSystem(modeErr, IoOp::Write, fs.absolute(copy));
+  }
   // One rename replaces the table: a crash before it leaves the old table,
   // after it the packed one. The old file is never deleted first.
-  const int err = d.fs.rename(copy, tablePath);
-  const int dirErr = err ? 0 : d.fs.syncDirectoryOf(tablePath);
+  const int err = fs.rename(copy, target);
+  const int dirErr = err ? 0 : fs.syncDirectoryOf(target);
   Close();
   Open();
   if (err)
-    throwSystem(err, IoOp::Write, d.fs.absolute(tablePath));
+    throwSystem(err, IoOp::Write, fs.absolute(target));
   if (dirErr)
-    throwSystem(dirErr, IoOp::Write, d.fs.absolute(tablePath));
+    throwSystem(dirErr, IoOp::Write, fs.absolute(target));
 }
 
 }  // namespace dbf

@@ -120,6 +120,17 @@ TDbfDataSet::~TDbfDataSet() {
 
 const std::string &TDbfDataSet::FilePath() const { return m_impl->path; }
 
+FileSystem &TDbfDataSet::fileSystem() const { return m_impl->fs; }
+
+bool TDbfDataSet::ReadOnly() const { return m_state != State::Closed && m_impl->file->readOnly(); }
+
+bool TDbfDataSet::DamagedEnd() const { return m_state != State::Closed && m_impl->damagedEnd; }
+
+void TDbfDataSet::checkWritable() const {
+  if (ReadOnly())
+    throw EDbfError(5, m_impl->fullPath, EACCES);
+}
+
 void TDbfDataSet::checkActive() const {
   if (m_state == State::Closed)
     throw EDatabaseError(m_name + ": Cannot perform this operation on a closed dataset");
@@ -139,8 +150,13 @@ void TDbfDataSet::Open() {
   Impl &d = *m_impl;
   const std::string path = d.fs.resolve(withDbfExtension(m_tableName));
   const std::string fullPath = d.fs.absolute(path);
-  if (!d.fs.exists(path))
-    throw EDatabaseError("Cannot find file " + fullPath);
+  switch (d.fs.kindOf(path)) {
+  case FileSystem::Kind::Regular: break;
+  case FileSystem::Kind::Special: throwSystem(kErrNotRegular, IoOp::Open, fullPath);
+  case FileSystem::Kind::DanglingLink:
+    throw EDatabaseError("Cannot find file " + fullPath + ": it is a link to a file that does not exist");
+  case FileSystem::Kind::Missing: throw EDatabaseError("Cannot find file " + fullPath);
+  }
   int err = 0;
   auto file = openShared(d.fs, path, err);
   if (!file)
@@ -187,6 +203,19 @@ void TDbfDataSet::Open() {
   d.layout = std::move(*layout);
   d.header = header;
   d.count = format::recordCountFor(d.layout, size, last);
+  // Bytes behind the last whole record other than the end-of-file marker are
+  // a record cut short (a crash or a full disk during an append).
+  d.damagedEnd = false;
+  if (size > d.layout.headerLength && d.layout.recordLength > 1) {
+    const uint64_t tail = (size - d.layout.headerLength) % d.layout.recordLength;
+    if (tail > 1) {
+      d.damagedEnd = true;
+    } else if (tail == 1) {
+      if (int e = d.file->readAt(size - 1, &last, 1, got))
+        throwSystem(e, IoOp::Read, fullPath);
+      d.damagedEnd = last != format::kEndOfFile;
+    }
+  }
   d.busyCopying = false;
   d.written = false;
   d.lock.attach(d.file, true);

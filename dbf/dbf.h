@@ -27,16 +27,25 @@ public:
 // Engine errors: the text for the code, " - ", then the detail.
 class EDbfError : public std::runtime_error {
 public:
-  EDbfError(int code, const std::string &detail);
+  EDbfError(int code, const std::string &detail, int systemError = 0);
   int code() const { return m_code; }
   const std::string &detail() const { return m_detail; }
+  // The errno of the failed file call behind codes 2 to 183 (0 otherwise),
+  // so a message can give the system's own reason ("No space left on device").
+  int systemError() const { return m_systemError; }
   // The text for an error code ("dBase DBF file header invalid" for 1001, ...).
   static std::string textFor(int code, int subCode = 0);
 
 private:
   int m_code;
   std::string m_detail;
+  int m_systemError;
 };
+
+// The file a store failed on and the reason, in words a user can act on:
+// "/home/u/TIMELIST.DBF: No space left on device". Engine errors of a file
+// call give the system's reason; anything else its own text.
+std::string describeStoreFailure(const std::exception &e);
 
 struct FieldDef {
   std::string name;  // as stored: upper case, at most 10 characters
@@ -67,6 +76,8 @@ public:
   TDbfDataSet &operator=(const TDbfDataSet &) = delete;
 
   const std::string &Name() const { return m_name; }
+  // The files this component reads and writes.
+  FileSystem &fileSystem() const;
 
   // Writes a new empty table file; flavour 'F' (FoxPro), 'C'/'3' (dBase III),
   // '4'/'5' (dBase IV); any other letter writes nothing and returns false.
@@ -78,8 +89,14 @@ public:
   // The file's path as opened ("" while closed).
   const std::string &FilePath() const;
 
+  // A file that may be read but not written opens all the same: ReadOnly()
+  // is then true and every change fails with "File access denied".
   void Open();
   void Close();
+  bool ReadOnly() const;
+  // The open file ends in a record cut short; the whole records before it
+  // are the table, and the next append writes over the broken bytes.
+  bool DamagedEnd() const;
   bool Active() const { return m_state != State::Closed; }
   State state() const { return m_state; }
 
@@ -139,6 +156,7 @@ public:
 
 private:
   void checkActive() const;
+  void checkWritable() const;
   void checkFieldAccess() const;
   void endPendingChange();
   // Opens the table again when its name now stands for another file than

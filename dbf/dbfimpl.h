@@ -45,6 +45,7 @@ struct TDbfDataSet::Impl {
   uint32_t recNoBeforeInsert = 0;
   bool busyCopying = false;
   bool written = false;
+  bool damagedEnd = false;  // bytes of a record cut short behind the last whole one
   TableLock lock;
 
   uint64_t recordOffset(uint32_t n) const {

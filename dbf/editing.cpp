@@ -34,6 +34,7 @@ void TDbfDataSet::Edit() {
     Insert();
     return;
   }
+  checkWritable();
   int err = 0;
   switch (d.lock.acquire(kRecordLockBase + d.recordOffset(d.recNo), 1, err)) {
   case TableLock::Locked:
@@ -59,6 +60,7 @@ void TDbfDataSet::Post() {
   Impl &d = *m_impl;
   if (m_state == State::Browse)
     throw EDatabaseError(m_name + ": Dataset not in edit or insert mode");
+  checkWritable();
   if (m_state == State::Edit) {
     followReplacement(true);
     d.write(d.recordOffset(d.recNo), d.buffer.data(), d.buffer.size());
@@ -85,7 +87,22 @@ void TDbfDataSet::Post() {
   // before the file has grown, or the caller would take the record for
   // unwritten and append it again.
   const format::HeaderBytes stamped = d.stampedHeader(appended);
-  d.write(d.recordOffset(appended), bytes.data(), bytes.size());
+  const uint64_t at = d.recordOffset(appended);
+  const uint64_t oldSize = d.fileSize();
+  // What the record goes over: the end-of-file marker, or a record cut short.
+  std::vector<char> tail(oldSize > at ? static_cast<size_t>(oldSize - at) : 0);
+  if (!tail.empty())
+    d.read(at, tail.data(), tail.size());
+  try {
+    d.write(at, bytes.data(), bytes.size());
+  } catch (...) {
+    // A short write (a full disk) leaves no partial record behind: the file
+    // goes back to the length and the bytes it had.
+    d.file->truncate(oldSize);
+    if (!tail.empty())
+      d.file->writeAt(at, tail.data(), tail.size());
+    throw;
+  }
   d.count = appended;
   d.writeHeader(stamped);
   d.recNo = appended;
@@ -111,6 +128,7 @@ void TDbfDataSet::Delete() {
   if (d.recNo == 0)
     throw EDatabaseError(m_name + ": Cannot perform this operation on an empty dataset");
   const uint32_t n = d.recNo;
+  checkWritable();
   try {
     int err = 0;
     if (d.lock.acquire(kRecordLockBase + d.recordOffset(n), 1, err) != TableLock::Locked)

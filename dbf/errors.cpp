@@ -1,11 +1,25 @@
 #include "dbfimpl.h"
 
 #include <cerrno>
+#include <cstring>
 
 namespace dbf {
 
-EDbfError::EDbfError(int code, const std::string &detail)
-    : std::runtime_error(textFor(code) + " - " + detail), m_code(code), m_detail(detail) {}
+EDbfError::EDbfError(int code, const std::string &detail, int systemError)
+    : std::runtime_error(textFor(code) + " - " + detail),
+      m_code(code),
+      m_detail(detail),
+      m_systemError(systemError) {}
+
+std::string describeStoreFailure(const std::exception &e) {
+  if (const auto *d = dynamic_cast<const EDbfError *>(&e)) {
+    if (d->systemError() > 0)
+      return d->detail() + ": " + std::strerror(d->systemError());
+    if (d->code() < 1000 && !d->detail().empty())
+      return d->detail() + ": " + EDbfError::textFor(d->code());
+  }
+  return e.what();
+}
 
 std::string EDbfError::textFor(int code, int subCode) {
   switch (code) {
@@ -63,6 +77,13 @@ int systemCode(int err, IoOp op) {
   return 101;
 }
 
-void throwSystem(int err, IoOp op, const std::string &path) { throw EDbfError(systemCode(err, op), path); }
+void throwSystem(int err, IoOp op, const std::string &path) {
+  if (err == kErrNotRegular)
+    throw EDatabaseError("Cannot open file " + path + ": it is a device or FIFO, not a table file");
+  if (err == kErrDanglingLink)
+    throw EDatabaseError("Cannot create file " + path +
+                         ": it is a link to a file that does not exist");
+  throw EDbfError(systemCode(err, op), path, err > 0 ? err : 0);
+}
 
 }  // namespace dbf

@@ -5,6 +5,10 @@
 // Names are resolved case-insensitively in their directory, so
 // "TIMELIST.dbf" and "TimeList.dbf" are one file; a new file takes the name
 // exactly as the engine forms it.
+//
+// Only regular files hold tables: a device or FIFO under a table's name is
+// refused without ever blocking on it, and so is a new table whose name is a
+// link to nowhere (creating it would put it outside the data folder).
 #pragma once
 
 #include <cstddef>
@@ -25,6 +29,10 @@ struct FileId {
   uint64_t device = 0, inode = 0;
   bool operator==(const FileId &) const = default;
 };
+// Errors of the file seam that are no errno: the name is a device or FIFO,
+// or a link to a file that does not exist.
+constexpr int kErrNotRegular = -2;
+constexpr int kErrDanglingLink = -3;
 
 class File {
 public:
@@ -47,8 +55,22 @@ public:
 
 class FileSystem {
 public:
-  enum class Mode { OpenExisting, CreateTruncate };
+  // ReadOnly opens an existing file that may be read but not written.
+  enum class Mode { OpenExisting, CreateTruncate, ReadOnly };
+  enum class Kind { Missing, Regular, Special, DanglingLink };
   virtual ~FileSystem() = default;
+  // What stands under the name: nothing, a regular file (through any links),
+  // a device, FIFO or folder, or a link whose target is missing.
+  virtual Kind kindOf(const std::string &name) { return exists(name) ? Kind::Regular : Kind::Missing; }
+  // The file a replacement of path must be renamed onto: the target of a
+  // link, so the link stays and its target is rewritten; else path itself.
+  virtual std::string replacementTarget(const std::string &path) { return path; }
+  // Gives `to` the permission bits of `from`.
+  virtual int copyMode(const std::string &from, const std::string &to) {
+    (void)from;
+    (void)to;
+    return 0;
+  }
   // The existing file whose name matches case-insensitively, else name itself.
   virtual std::string resolve(const std::string &name) = 0;
   // The path for messages (absolute where the file system has a directory).
@@ -75,6 +97,13 @@ public:
   // Called before every operation; a non-zero result is returned as that
   // operation's error and the operation does nothing.
   std::function<int(Op op, const std::string &name)> failHook;
+  // Room left on the disk, in bytes (negative: unlimited). A write that
+  // would grow the files beyond it writes what fits and fails with ENOSPC,
+  // as a full disk does.
+  int64_t freeBytes = -1;
+  // Files that may be read but not written: opening them for writing fails
+  // with EACCES.
+  void setReadOnly(const std::string &name, bool readOnly = true);
 
   std::string resolve(const std::string &name) override;
   std::unique_ptr<File> open(const std::string &name, Mode mode, int &err) override;

@@ -25,12 +25,14 @@ struct MemoryFileSystem::Node {
   std::mutex mutex;
   std::string data;
   std::vector<Range> locks;
+  bool readOnly = false;
 };
 
 class MemoryFile final : public File {
 public:
-  MemoryFile(MemoryFileSystem &fs, std::string name, std::shared_ptr<MemoryFileSystem::Node> node)
-      : m_fs(fs), m_name(std::move(name)), m_node(std::move(node)) {}
+  MemoryFile(MemoryFileSystem &fs, std::string name, std::shared_ptr<MemoryFileSystem::Node> node,
+             bool readOnly)
+      : m_fs(fs), m_name(std::move(name)), m_node(std::move(node)), m_readOnly(readOnly) {}
   ~MemoryFile() override { close(); }
 
   int readAt(uint64_t off, void *buf, size_t n, size_t &got) override {
@@ -48,13 +50,28 @@ public:
   int writeAt(uint64_t off, const void *buf, size_t n) override {
     if (int e = check(MemoryFileSystem::Op::Write))
       return e;
+    if (m_readOnly)
+      return EBADF;
     if (n == 0)
       return 0;
     std::lock_guard g(m_node->mutex);
-    if (off + n > m_node->data.size())
+    const uint64_t size = m_node->data.size();
+    int err = 0;
+    if (m_fs.freeBytes >= 0 && off + n > size + static_cast<uint64_t>(m_fs.freeBytes)) {
+      // A full disk takes what fits and refuses the rest.
+      const uint64_t room = size + static_cast<uint64_t>(m_fs.freeBytes);
+      n = off < room ? static_cast<size_t>(room - off) : 0;
+      err = ENOSPC;
+    }
+    if (n == 0)
+      return err;
+    if (off + n > size) {
+      if (m_fs.freeBytes >= 0)
+        m_fs.freeBytes -= static_cast<int64_t>(off + n - size);
       m_node->data.resize(off + n, '\0');
+    }
     std::memcpy(m_node->data.data() + off, buf, n);
-    return 0;
+    return err;
   }
 
   int size(uint64_t &out) override {
@@ -68,7 +85,11 @@ public:
   int truncate(uint64_t length) override {
     if (int e = check(MemoryFileSystem::Op::Truncate))
       return e;
+    if (m_readOnly)
+      return EBADF;
     std::lock_guard g(m_node->mutex);
+    if (m_fs.freeBytes >= 0)
+      m_fs.freeBytes += static_cast<int64_t>(m_node->data.size()) - static_cast<int64_t>(length);
     m_node->data.resize(length, '\0');
     return 0;
   }
@@ -127,6 +148,7 @@ private:
   MemoryFileSystem &m_fs;
   std::string m_name;
   std::shared_ptr<MemoryFileSystem::Node> m_node;
+  bool m_readOnly;
 };
 
 int MemoryFileSystem::fail(Op op, const std::string &name) {
@@ -156,11 +178,16 @@ std::unique_ptr<File> MemoryFileSystem::open(const std::string &name, Mode mode,
       return nullptr;
     }
     it = m_files.emplace(path, std::make_shared<Node>()).first;
+  } else if (mode != Mode::ReadOnly && it->second->readOnly) {
+    err = EACCES;
+    return nullptr;
   } else if (mode == Mode::CreateTruncate) {
     std::lock_guard n(it->second->mutex);
+    if (freeBytes >= 0)
+      freeBytes += static_cast<int64_t>(it->second->data.size());
     it->second->data.clear();
   }
-  return std::make_unique<MemoryFile>(*this, path, it->second);
+  return std::make_unique<MemoryFile>(*this, path, it->second, mode == Mode::ReadOnly);
 }
 
 bool MemoryFileSystem::exists(const std::string &name) {
@@ -220,6 +247,13 @@ void MemoryFileSystem::setContents(const std::string &name, const std::string &b
     node = std::make_shared<Node>();
   std::lock_guard n(node->mutex);
   node->data = bytes;
+}
+
+void MemoryFileSystem::setReadOnly(const std::string &name, bool readOnly) {
+  const std::string path = resolve(name);
+  std::lock_guard g(m_mutex);
+  if (auto it = m_files.find(path); it != m_files.end())
+    it->second->readOnly = readOnly;
 }
 
 std::vector<std::string> MemoryFileSystem::names() {

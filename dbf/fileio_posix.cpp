@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -113,14 +114,57 @@ public:
 
   std::unique_ptr<File> open(const std::string &name, Mode mode, int &err) override {
     const std::string path = resolve(name);
-    const int flags = mode == Mode::CreateTruncate ? O_RDWR | O_CREAT | O_TRUNC : O_RDWR;
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+    if (mode == Mode::CreateTruncate && kindOf(path) == Kind::DanglingLink) {
+      err = kErrDanglingLink;
+      return nullptr;
+    }
+    int flags = O_RDWR;
+    if (mode == Mode::CreateTruncate)
+      flags = O_RDWR | O_CREAT | O_TRUNC;
+    else if (mode == Mode::ReadOnly)
+      flags = O_RDONLY;
+    // O_NONBLOCK: a FIFO under a table's name must not hang the open; it is
+    // refused below like any other file that is not a regular one.
+    const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0644);
     if (fd < 0) {
       err = errno;
       return nullptr;
     }
+    struct stat st{};
+    const int statErr = ::fstat(fd, &st) == 0 ? 0 : errno;
+    if (statErr || !S_ISREG(st.st_mode)) {
+      err = statErr ? statErr : kErrNotRegular;
+      ::close(fd);
+      return nullptr;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     err = 0;
     return std::make_unique<PosixFile>(fd);
+  }
+
+  Kind kindOf(const std::string &name) override {
+    const std::string path = resolve(name);
+    struct stat st{};
+    if (::stat(path.c_str(), &st) == 0)
+      return S_ISREG(st.st_mode) ? Kind::Regular : Kind::Special;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+      return Kind::DanglingLink;
+    return Kind::Missing;
+  }
+
+  std::string replacementTarget(const std::string &path) override {
+    struct stat st{};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+      return path;
+    char buf[PATH_MAX];
+    return ::realpath(path.c_str(), buf) ? std::string(buf) : path;
+  }
+
+  int copyMode(const std::string &from, const std::string &to) override {
+    struct stat st{};
+    if (::stat(from.c_str(), &st) != 0)
+      return errno;
+    return ::chmod(to.c_str(), st.st_mode & 07777) == 0 ? 0 : errno;
   }
 
   bool exists(const std::string &name) override { return calixo::fileExists(name); }

@@ -73,8 +73,16 @@ std::optional<Layout> parseLayout(const HeaderBytes &header, const std::vector<u
     offset += static_cast<uint32_t>(f.width);
     if (offset > l.recordLength)
       return std::nullopt;
+    // A field of no width cannot be stored or read.
+    if (f.width == 0)
+      return std::nullopt;
     l.fields.push_back(std::move(f));
   }
+  // The record is the deletion flag and the fields, nothing more: a header
+  // whose record length says otherwise lies, and trusting it would put every
+  // record, and every append, at the wrong place.
+  if (offset != l.recordLength)
+    return std::nullopt;
   return l;
 }
 

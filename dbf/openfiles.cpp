@@ -43,6 +43,11 @@ int SharedFile::size(uint64_t &out) {
   return m_file->size(out);
 }
 
+int SharedFile::truncate(uint64_t length) {
+  std::lock_guard g(m_mutex);
+  return m_file->truncate(length);
+}
+
 int SharedFile::sync() {
   std::lock_guard g(m_mutex);
   return m_file->sync();
@@ -89,12 +94,18 @@ std::shared_ptr<SharedFile> openShared(FileSystem &fs, const std::string &path, 
     }
   }
   auto file = fs.open(path, FileSystem::Mode::OpenExisting, err);
+  bool readOnly = false;
+  if (!file && (err == EACCES || err == EPERM || err == EROFS)) {
+    int roErr = 0;
+    file = fs.open(path, FileSystem::Mode::ReadOnly, roErr);
+    readOnly = file != nullptr;
+  }
   if (!file) {
     if (slot.expired())
       registry().erase(key);
     return nullptr;
   }
-  auto shared = std::make_shared<SharedFile>(fs, key.second, std::move(file));
+  auto shared = std::make_shared<SharedFile>(fs, key.second, std::move(file), readOnly);
   slot = shared;
   return shared;
 }

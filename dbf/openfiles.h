@@ -17,15 +17,18 @@ namespace dbf {
 
 class SharedFile {
 public:
-  SharedFile(FileSystem &fs, std::string key, std::unique_ptr<File> file)
-      : m_fs(fs), m_key(std::move(key)), m_file(std::move(file)) {}
+  SharedFile(FileSystem &fs, std::string key, std::unique_ptr<File> file, bool readOnly = false)
+      : m_fs(fs), m_key(std::move(key)), m_file(std::move(file)), m_readOnly(readOnly) {}
   ~SharedFile();
 
   int readAt(uint64_t off, void *buf, size_t n, size_t &got);
   int writeAt(uint64_t off, const void *buf, size_t n);
   int size(uint64_t &out);
+  int truncate(uint64_t length);
   int sync();
   int identity(FileId &out);
+  // Opened for reading only: the file may be read but not written.
+  bool readOnly() const { return m_readOnly; }
   // 0, or EAGAIN when another owner (here or in another process) holds an overlapping range.
   int lock(const void *owner, uint64_t off, uint64_t len);
   int unlock(const void *owner, uint64_t off, uint64_t len);
@@ -38,12 +41,14 @@ private:
   FileSystem &m_fs;
   std::string m_key;
   std::unique_ptr<File> m_file;
+  bool m_readOnly;
   std::mutex m_mutex;
   std::vector<Held> m_held;
 };
 
 // Opens path (already resolved), reusing the handle when this process has it
-// open and the name still stands for that file.
+// open and the name still stands for that file. A file that may not be
+// written (permissions, a read-only file system) is opened for reading only.
 std::shared_ptr<SharedFile> openShared(FileSystem &fs, const std::string &path, int &err);
 // Is path open in the list?
 bool isOpenInProcess(FileSystem &fs, const std::string &path);

@@ -22,16 +22,20 @@ class NotePositions {
 public:
   explicit NotePositions(std::string fileName = "hovrel.pos") : m_fileName(std::move(fileName)) {}
 
-  // Reads the file; a missing file or a malformed line is simply no position.
+  // Reads the file; a missing file, a malformed line, or something that is
+  // not a plain file of a sane size is simply no position.
   std::optional<NotePosition> find(int64_t key) const;
   // Stores the position, rewriting the file through a temporary one so that
-  // a crash never leaves it half written. False when it cannot be written.
-  bool store(int64_t key, NotePosition pos) const;
+  // a crash never leaves it half written. False when it cannot be written;
+  // why then receives the file and the reason ("hovrel.pos: No space left
+  // on device"), and the file keeps what it held.
+  bool store(int64_t key, NotePosition pos, std::string *why = nullptr) const;
 
   const std::string &fileName() const { return m_fileName; }
 
 private:
-  std::map<int64_t, NotePosition> read() const;
+  // 0, or the errno of a file that exists but cannot be read as ours.
+  int read(std::map<int64_t, NotePosition> &all) const;
   std::string m_fileName;
 };
 

@@ -29,6 +29,12 @@ const QColor kCaptionStrip(0xF5, 0xDE, 0x6E);
 // first one, so that they never hide each other completely.
 int g_cascade = 0;
 
+// The last failure to store a position that the user was told of.
+std::string &lastPositionFailure() {
+  static std::string why;
+  return why;
+}
+
 }  // namespace
 
 THovrelNote::THovrelNote(SMEMOLISTDATA *memo, QWidget *owner)
@@ -223,7 +229,18 @@ void THovrelNote::moveEvent(QMoveEvent *) {
 }
 
 void THovrelNote::savePosition() {
-  m_positions.store(m_key, {x(), y()});
+  std::string why;
+  if (m_positions.store(m_key, {x(), y()}, &why)) {
+    lastPositionFailure().clear();
+    return;
+  }
+  // Every move stores the position: one failure is said once for all notes
+  // until a store succeeds again.
+  if (why == lastPositionFailure())
+    return;
+  lastPositionFailure() = why;
+  const QString message = QStringLiteral("便笺位置没有保存。\n") + QString::fromLocal8Bit(why);
+  QTimer::singleShot(0, qApp, [message] { calixo::reportError(message); });
 }
 
 void THovrelNote::closeEvent(QCloseEvent *e) {

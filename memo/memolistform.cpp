@@ -113,6 +113,12 @@ TMemoListForm::TMemoListForm(const TCalixoini &settings, QWidget *parent)
               }) {
   setObjectName(QStringLiteral("MemoListForm"));
   setWindowTitle(QStringLiteral("记事本"));
+  // Shown once the handler that failed has returned: a note's text report
+  // must not wait on a message box.
+  m_table.SetReport([this](const std::string &message) {
+    const QString text = QString::fromUtf8(message);
+    QTimer::singleShot(0, this, [text] { calixo::reportError(text); });
+  });
   setFixedSize(kClientSize);
   move(kFirstShownAt);
   createControls();
@@ -212,8 +218,8 @@ void TMemoListForm::RepaintRow(int row, bool bothCells) {
 
 void TMemoListForm::OnIAMouseUp() {
   const int row = m_table.Count() + 1;
-  m_table.Add();
-  RepaintRow(row, true);
+  if (m_table.Add())
+    RepaintRow(row, true);
 }
 
 void TMemoListForm::OnIDMouseUp() {

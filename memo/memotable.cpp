@@ -4,6 +4,8 @@
 #include "filenames.h"
 #include "scratchtable.h"
 #include "gbk.h"
+#include "tablemessages.h"
+#include "fileio.h"
 
 #include <algorithm>
 #include <cctype>
@@ -48,11 +50,32 @@ double nowAsDateTime() {
 
 }  // namespace
 
-TMemoTable::TMemoTable(OpenNote openNote, CloseNote closeNote)
+TMemoTable::TMemoTable(OpenNote openNote, CloseNote closeNote, dbf::FileSystem *fs)
     : m_openNote(std::move(openNote)),
       m_closeNote(std::move(closeNote)),
-      m_dataSet("DbfDataSetMEMOLIST"),
+      m_dataSet("DbfDataSetMEMOLIST", fs),
       m_navigator(m_dataSet) {}
+
+void TMemoTable::storeFailed(const std::exception &e) {
+  // Drop the half-made change so the next store starts clean.
+  try {
+    m_navigator.BtnClick(dbf::TDbfNavigator::nbCancel);
+  } catch (const std::exception &) {
+  }
+  // A table that may only be read was reported when it opened.
+  if (m_dataSet.Active() && m_dataSet.ReadOnly())
+    return;
+  dbf::FileSystem &fs = m_dataSet.fileSystem();
+  const std::string path = fs.absolute(fs.resolve(kFileName));
+  const std::string message = m_dataSet.Active() ? dbf::tablemessages::storeFailed("记事", path, e)
+                                                 : dbf::tablemessages::storeFailedNotOpen("记事", path);
+  // A note reports every change of its text: a full disk is said once.
+  if (message == m_lastFailure)
+    return;
+  m_lastFailure = message;
+  if (m_report)
+    m_report(message);
+}
 
 TMemoTable::~TMemoTable() {
   CloseAll();
@@ -108,7 +131,9 @@ void TMemoTable::Open() {
   // Creation writes TEXTLIST.DBF; the existence test, the open and the
   // replacement after a compaction all look the name up regardless of
   // letter case, so they find that one file.
-  if (!calixo::fileExists(kFileName))
+  // A device, a FIFO or a link to nowhere under the name is not missing:
+  // the open below refuses it rather than a new table being made elsewhere.
+  if (m_dataSet.fileSystem().kindOf(kFileName) == dbf::FileSystem::Kind::Missing)
     CreateTableFile();
   m_dataSet.SetTableName(kTableName);
   m_dataSet.Open();
@@ -128,6 +153,12 @@ void TMemoTable::Open() {
                              "LOCK, SHOW, X, Y and TEXT");
   }
   Load();
+  m_lastFailure.clear();
+  const std::string full = m_dataSet.fileSystem().absolute(m_dataSet.FilePath());
+  if (m_report && m_dataSet.DamagedEnd())
+    m_report(dbf::tablemessages::damagedEnd(full));
+  if (m_report && m_dataSet.ReadOnly())
+    m_report(dbf::tablemessages::readOnly(full));
 }
 
 void TMemoTable::Load() {
@@ -204,20 +235,27 @@ void TMemoTable::OpenNoteOf(Entry &e) {
   e.rec.Show = 1;
 }
 
-void TMemoTable::SaveField(Entry &e, const char *field) {
-  if (m_dataSet.RecNo() != e.rec.RecNo)
-    m_dataSet.GotoPosition(e.rec.RecNo);
-  m_navigator.BtnClick(dbf::TDbfNavigator::nbEdit);
-  const std::string f = field;
-  if (f == "LOCK")
-    m_dataSet.IntegerPut("LOCK", e.rec.Lock);
-  else if (f == "SHOW")
-    m_dataSet.IntegerPut("SHOW", e.rec.Show);
-  else
-    // The field holds 249 bytes; a longer text is cut on a character
-    // boundary so no half GBK character is ever stored.
-    m_dataSet.StringPut("TEXT", std::string(calixo::cutGbk(e.text, kTextWidth)));
-  m_navigator.BtnClick(dbf::TDbfNavigator::nbPost);
+bool TMemoTable::SaveField(Entry &e, const char *field) {
+  try {
+    if (m_dataSet.RecNo() != e.rec.RecNo)
+      m_dataSet.GotoPosition(e.rec.RecNo);
+    m_navigator.BtnClick(dbf::TDbfNavigator::nbEdit);
+    const std::string f = field;
+    if (f == "LOCK")
+      m_dataSet.IntegerPut("LOCK", e.rec.Lock);
+    else if (f == "SHOW")
+      m_dataSet.IntegerPut("SHOW", e.rec.Show);
+    else
+      // The field holds 249 bytes; a longer text is cut on a character
+      // boundary so no half GBK character is ever stored.
+      m_dataSet.StringPut("TEXT", std::string(calixo::cutGbk(e.text, kTextWidth)));
+    m_navigator.BtnClick(dbf::TDbfNavigator::nbPost);
+  } catch (const std::exception &ex) {
+    storeFailed(ex);
+    return false;
+  }
+  m_lastFailure.clear();
+  return true;
 }
 
 SMEMOLISTDATA *TMemoTable::Add() {
@@ -227,16 +265,24 @@ SMEMOLISTDATA *TMemoTable::Add() {
   r.Show = 1;
   r.Index = Count();
 
-  m_navigator.BtnClick(dbf::TDbfNavigator::nbBttm);
-  m_navigator.BtnClick(dbf::TDbfNavigator::nbInsert);
-  m_dataSet.FloatPut("DATETIME", r.DateTime);
-  m_dataSet.StringPut("TEXT", e->text);
-  m_dataSet.IntegerPut("X", r.X);
-  m_dataSet.IntegerPut("Y", r.Y);
-  m_dataSet.IntegerPut("LOCK", r.Lock);
-  m_dataSet.IntegerPut("SHOW", r.Show);
-  m_navigator.BtnClick(dbf::TDbfNavigator::nbPost);
-  r.RecNo = m_dataSet.RecNo();
+  try {
+    m_navigator.BtnClick(dbf::TDbfNavigator::nbBttm);
+    m_navigator.BtnClick(dbf::TDbfNavigator::nbInsert);
+    m_dataSet.FloatPut("DATETIME", r.DateTime);
+    m_dataSet.StringPut("TEXT", e->text);
+    m_dataSet.IntegerPut("X", r.X);
+    m_dataSet.IntegerPut("Y", r.Y);
+    m_dataSet.IntegerPut("LOCK", r.Lock);
+    m_dataSet.IntegerPut("SHOW", r.Show);
+    m_navigator.BtnClick(dbf::TDbfNavigator::nbPost);
+    r.RecNo = m_dataSet.RecNo();
+  } catch (const std::exception &ex) {
+    // A memo the table does not hold is never listed: its record number
+    // would name another memo's record.
+    storeFailed(ex);
+    return nullptr;
+  }
+  m_lastFailure.clear();
 
   // In the list before its note opens, so that anything the note reports
   // from the start finds its record.
@@ -270,9 +316,15 @@ bool TMemoTable::Delete(int row) {
   // in one rename; it is never marked deleted in the table itself, so a
   // crash leaves either the old table or the compacted one, and never a
   // table whose deleted record would shift every later memo's position.
-  m_dataSet.GotoPosition(e.rec.RecNo);
-  calixo::removeLeftScratchTables();
-  m_dataSet.ReplaceByPackedCopy(calixo::scratchTableName(), {m_dataSet.RecNo()});
+  try {
+    m_dataSet.GotoPosition(e.rec.RecNo);
+    calixo::removeLeftScratchTables();
+    m_dataSet.ReplaceByPackedCopy(calixo::scratchTableName(), {m_dataSet.RecNo()});
+  } catch (const std::exception &ex) {
+    // The table was not replaced: the memo is still in it, and stays listed.
+    storeFailed(ex);
+    return false;
+  }
 
   for (size_t i = at + 1; i < m_memos.size(); ++i) {
     --m_memos[i]->rec.RecNo;

@@ -6,6 +6,10 @@
 //
 // Records stay positions: every delete is followed by a compaction, so a
 // memo's RecNo is always its Index + 1.
+//
+// A store that fails (a full disk, a table that may only be read) leaves the
+// memo as the user made it in memory and is told through the report
+// callback with the file and the reason; nothing half-written stays behind.
 #pragma once
 
 #include "hovrel.h"
@@ -34,7 +38,12 @@ public:
   // The list window's grid has room for this many memos.
   static constexpr int kListedRows = 54;
 
-  TMemoTable(OpenNote openNote, CloseNote closeNote);
+  // A message for the user (UTF-8).
+  using Report = std::function<void(const std::string &message)>;
+
+  // fs: the files the table lives in (the real ones when null).
+  TMemoTable(OpenNote openNote, CloseNote closeNote, dbf::FileSystem *fs = nullptr);
+  void SetReport(Report report) { m_report = std::move(report); }
   ~TMemoTable();
   TMemoTable(const TMemoTable &) = delete;
   TMemoTable &operator=(const TMemoTable &) = delete;
@@ -53,13 +62,15 @@ public:
   // The memo's text as the list holds it (GBK).
   std::string Text(int index) const;
 
-  // A new memo made now: shown, empty, appended to the table; its note opened.
+  // A new memo made now: shown, empty, appended to the table; its note
+  // opened. nullptr, and a report, when the table cannot store it.
   SMEMOLISTDATA *Add();
   // Opens the note of the memo on grid row `row` (1-based) unless it is shown
   // already or the row holds no memo. True when a note was opened.
   bool ShowAgain(int row);
   // Deletes the memo on grid row `row`; its note is closed first. False when
-  // the row holds no memo.
+  // the row holds no memo, or the table could not be rewritten (reported;
+  // the memo stays).
   bool Delete(int row);
   // Closes every shown note and frees every memo (the list window's close).
   void CloseAll();
@@ -83,7 +94,9 @@ private:
   void CreateTableFile();
   void Load();
   void OpenNoteOf(Entry &e);
-  void SaveField(Entry &e, const char *field);
+  // False, after a report, when the field could not be stored.
+  bool SaveField(Entry &e, const char *field);
+  void storeFailed(const std::exception &e);
   void SetText(Entry &e, std::string text);
   Entry *EntryOf(const SMEMOLISTDATA *memo) const;
 
@@ -93,4 +106,6 @@ private:
   dbf::TDbfNavigator m_navigator;
   std::vector<std::unique_ptr<Entry>> m_memos;  // MemoList, in creation order
   bool m_ending = false;
+  Report m_report;
+  std::string m_lastFailure;
 };

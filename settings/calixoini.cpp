@@ -5,7 +5,10 @@
 #include "switches.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 std::string TCalixoini::ReadSetting(const std::string &section, const std::string &key) const {
@@ -27,30 +30,51 @@ int TCalixoini::SwitchNumber(const std::string &section, const std::string &key)
   return calixo::SwitchNumberValue(*spec, ReadSetting(section, key));
 }
 
-bool TCalixoini::WriteDefaultSettings() const {
+bool TCalixoini::WriteDefaultSettings(std::string *why) const {
   if (calixo::fileExists(FileName))
     return true;
+  auto fail = [&](const std::string &reason) {
+    if (why) {
+      std::string path = FileName;
+      char dir[PATH_MAX];
+      if (!path.empty() && path[0] != '/' && ::getcwd(dir, sizeof dir))
+        path = std::string(dir) + "/" + path;
+      *why = path + ": " + reason;
+    }
+    return false;
+  };
+  // Something that is not a file (a FIFO, a device, a folder) stands under
+  // the name: it is never written to, and the settings read as empty.
+  struct stat st{};
+  if (::stat(calixo::resolveFileName(FileName).c_str(), &st) == 0)
+    return fail("not a regular file (a device, FIFO or folder)");
   // O_EXCL: a file that appeared meanwhile is never replaced; the user's own
   // settings are only ever read.
   const int fd = ::open(FileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0)
-    return false;
+    return fail(std::strerror(errno));
   const std::string &bytes = DefaultTemplate();
   size_t done = 0;
+  int err = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR)
       continue;
-    if (n <= 0)
+    if (n <= 0) {
+      err = n < 0 ? errno : ENOSPC;
       break;
+    }
     done += static_cast<size_t>(n);
   }
-  const bool ok = ::close(fd) == 0 && done == bytes.size();
+  if (::close(fd) != 0 && err == 0)
+    err = errno;
   // A half-written template would hide the rest of the keys until it is
   // deleted by hand; without it the next start simply tries again.
-  if (!ok)
+  if (err) {
     ::unlink(FileName.c_str());
-  return ok;
+    return fail(std::strerror(err));
+  }
+  return true;
 }
 
 const std::string &TCalixoini::DefaultTemplate() {

@@ -13,8 +13,9 @@ public:
   // The value of key in section ("" when the file, section or key is missing).
   std::string ReadSetting(const std::string &section, const std::string &key) const;
   // Writes the 43-line template when the file is missing. False when it
-  // cannot be written (every value then reads as "").
-  bool WriteDefaultSettings() const;
+  // cannot be written (every value then reads as ""); why then receives the
+  // file and the reason ("/home/u/Calixo.ini: Permission denied").
+  bool WriteDefaultSettings(std::string *why = nullptr) const;
   // The template's exact bytes (GBK, CR LF after every line).
   static const std::string &DefaultTemplate();
 

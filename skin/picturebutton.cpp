@@ -15,9 +15,13 @@ bool TPictureButton::loadPicture(const QString &path, const QString &fallbackRes
   if (!path.isEmpty()) {
     // Picture files are read as BMP only, under the name the file system
     // matches regardless of case.
-    const std::string name = calixo::resolveFileName(QFile::encodeName(path).toStdString());
+    // The reader never blocks on a FIFO or device and refuses files far
+    // larger than any picture.
+    std::string bytes;
     QImage fromFile;
-    if (fromFile.load(QFile::decodeName(QByteArray::fromStdString(name)), "BMP") &&
+    if (calixo::readRegularFile(QFile::encodeName(path).toStdString(), bytes, calixo::kPictureFileMax) == 0 &&
+        fromFile.loadFromData(reinterpret_cast<const uchar *>(bytes.data()), static_cast<int>(bytes.size()),
+                              "BMP") &&
         !fromFile.isNull()) {
       setPicture(fromFile);
       return true;

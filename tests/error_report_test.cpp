@@ -20,6 +20,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -220,8 +221,9 @@ TEST_F(ErrorReportTest, MemoAddWhileTheTimeCannotBeRead) {
 }
 
 // A note (the Hovrel library's window): typing while another program holds
-// the memo's record reports the engine's error; the note keeps the text, and
-// the next keystroke, once the record is free, stores all of it.
+// the memo's record says that the memo was not saved, naming the table and
+// the engine's error, once the keystroke has been handled; the note keeps
+// the text, and the next keystroke, once the record is free, stores all of it.
 TEST_F(ErrorReportTest, NoteTypingWhileItsRecordIsLocked) {
   createWindows();
   click(memoAdd());
@@ -236,7 +238,9 @@ TEST_F(ErrorReportTest, NoteTypingWhileItsRecordIsLocked) {
   other.First();
   other.Edit();
   QTest::keyClicks(text, QStringLiteral("x"));
-  EXPECT_EQ(messages, std::vector<QString>{QStringLiteral("Record is locked by another user")});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.empty(); }, 5000));
+  EXPECT_EQ(messages, std::vector<QString>{QStringLiteral("记事没有保存。\n") + QDir::currentPath() +
+                                           QStringLiteral("/TEXTLIST.DBF: Record is locked by another user")});
   EXPECT_EQ(text->toPlainText(), QStringLiteral("x"));
   other.Cancel();
 

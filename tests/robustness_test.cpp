@@ -98,6 +98,9 @@ struct Damage {
   std::string (*bytes)(const TableKind &);
   // The text the one report holds; nullptr when the file is read without any.
   const char *(*expected)(const TableKind &);
+  // The table is opened all the same (its whole records are shown): a memo
+  // added goes into it, behind the last whole record.
+  bool opened = false;
 };
 
 const char *headerInvalid(const TableKind &) { return "dBase DBF file header invalid"; }
@@ -126,14 +129,15 @@ const Damage kDamages[] = {
        return t;
      },
      [](const TableKind &k) { return k.badNumber; }},
-    // Half of a second record and no end mark: read as far as it is whole.
+    // Half of a second record and no end mark: read as far as it is whole,
+    // and the user is told that the end is damaged.
     {"TruncatedLastRecord",
      [](const TableKind &k) {
        std::string t = k.valid();
        t.pop_back();
        return t + t.substr(static_cast<size_t>(k.headerLength), static_cast<size_t>(k.recordLength / 2));
      },
-     [](const TableKind &) -> const char * { return nullptr; }},
+     [](const TableKind &) { return "的末尾已损坏"; }, true},
 };
 
 class DamagedTable : public Robustness,
@@ -187,6 +191,10 @@ TEST_P(DamagedTable, IsReportedOnceAndLeftUntouched) {
   if (std::string(kind.file) == kTimeList.file) {
     EXPECT_EQ(readFile(findFile(dir(), kTextList.file)).size(), 226u + 298u) << "no memo was added";
     EXPECT_EQ(readFile(dir() / kind.file), bytes) << "the damaged file was changed";
+  } else if (damage.opened) {
+    // The memo takes the place of the broken bytes: one whole record, the new one, the end mark.
+    EXPECT_EQ(readFile(dir() / kind.file).size(),
+              static_cast<size_t>(kind.headerLength + 2 * kind.recordLength + 1));
   } else if (expected) {
     EXPECT_EQ(readFile(dir() / kind.file), bytes) << "a memo was written into the refused table";
   }

@@ -1,6 +1,7 @@
 #include "timetable.h"
 
 #include "clock.h"
+#include "fileio.h"
 #include "filenames.h"
 #include "scratchtable.h"
 
@@ -49,8 +50,27 @@ TTimeTable::TTimeTable(dbf::TDbfDataSet &table, bool &busy)
   m_navigator.ConfirmDelete = false;
 }
 
+void TTimeTable::report(const std::string &message) {
+  if (m_hooks.Report)
+    m_hooks.Report(message);
+}
+
+void TTimeTable::storeFailed(const char *what, const std::exception &e) {
+  if (m_table.Active() && m_table.ReadOnly())
+    return;
+  dbf::FileSystem &fs = m_table.fileSystem();
+  const std::string path = fs.absolute(fs.resolve(kTimeTableFile));
+  const std::string message = m_table.Active() ? dbf::tablemessages::storeFailed(what, path, e)
+                                               : dbf::tablemessages::storeFailedNotOpen(what, path);
+  // Every keystroke stores the row: a full disk is said once, not per key.
+  if (message == m_lastFailure)
+    return;
+  m_lastFailure = message;
+  report(message);
+}
+
 bool TTimeTable::CreateTimeTableIfMissing() {
-  if (calixo::fileExists(kTimeTableFile))
+  if (m_table.fileSystem().kindOf(kTimeTableFile) != dbf::FileSystem::Kind::Missing)
     return false;
   const auto &schema = timeTableSchema();
   return m_table.CreateTable(kTimeTableFile, 'F', [&schema](int index, dbf::FieldDef &def) {
@@ -68,7 +88,7 @@ bool TTimeTable::CreateTimeTableIfMissing() {
 void TTimeTable::OpenTable() {
   if (m_table.Active())
     m_table.Close();
-  m_table.SetTableName(calixo::resolveFileName(kTimeTableFile));
+  m_table.SetTableName(m_table.fileSystem().resolve(kTimeTableFile));
   m_table.Open();
   // A file whose header opens but whose field list is not the time table's
   // (cut short, or another table under this name) is never written to: the
@@ -85,6 +105,12 @@ void TTimeTable::OpenTable() {
     throw std::runtime_error(path + " is not a valid time table: its fields are not DATE, TIME, "
                              "SET, AUTODEL, RUN and DO");
   }
+  m_lastFailure.clear();
+  const std::string full = m_table.fileSystem().absolute(m_table.FilePath());
+  if (m_table.DamagedEnd())
+    report(dbf::tablemessages::damagedEnd(full));
+  if (m_table.ReadOnly())
+    report(dbf::tablemessages::readOnly(full));
 }
 
 void TTimeTable::LoadDayEntries(int Year, int Month, int Day, TTimeList &List) {
@@ -143,13 +169,15 @@ void TTimeTable::SaveEntry(int Year, int Month, int Day, const STIMELISTDATAPtr 
         if (m_hooks.EntryAppended)
           m_hooks.EntryAppended(Row);
       }
-    } catch (const std::exception &) {
+      m_lastFailure.clear();
+    } catch (const std::exception &e) {
       // The row keeps what the user gave it; a failed first save leaves
       // RecNo at -1 so the next save appends again. Drop the half-made change.
       try {
         m_navigator.BtnClick(dbf::TDbfNavigator::nbCancel);
       } catch (const std::exception &) {
       }
+      storeFailed("计划", e);
     }
   }
   if (Op < 2 && m_hooks.AlarmChanged)
@@ -165,12 +193,14 @@ void TTimeTable::ClearAlarm(int RecNo) {
     m_navigator.BtnClick(dbf::TDbfNavigator::nbEdit);
     m_table.IntegerPut("SET", 0);
     m_navigator.BtnClick(dbf::TDbfNavigator::nbPost);
-  } catch (const std::exception &) {
-    // The alarm fires all the same.
+    m_lastFailure.clear();
+  } catch (const std::exception &e) {
+    // The alarm fires all the same; the user learns that its mark stays.
     try {
       m_navigator.BtnClick(dbf::TDbfNavigator::nbCancel);
     } catch (const std::exception &) {
     }
+    storeFailed("闹钟标记", e);
   }
 }
 
@@ -180,8 +210,9 @@ bool TTimeTable::PurgeMonthBefore(int year, int month) {
     pm = 12;
     --py;
   }
-  // A table that could not be opened is left exactly as it is on disk.
-  if (!m_table.Active())
+  // A table that could not be opened, or may only be read, is left exactly
+  // as it is on disk.
+  if (!m_table.Active() || m_table.ReadOnly())
     return false;
   if (m_table.RecordCount() == 0)
     return false;

@@ -8,12 +8,14 @@
 //
 // Every operation but the purge runs under the busy flag that the main window
 // owns. The flag is never waited on: an operation entered while it is set
-// returns at once and touches nothing. Engine errors are swallowed by those
-// operations (the user keeps the values typed); the purge lets them through.
+// returns at once and touches nothing. A store that fails keeps the row as
+// the user typed it and is told through the Report hook, with the file and
+// the reason; loads end quietly; the purge lets its errors through.
 // Plain C++ over dbf::TDbfDataSet, no Qt.
 #pragma once
 
 #include "dbf.h"
+#include "tablemessages.h"
 
 #include <cstdint>
 #include <functional>
@@ -73,6 +75,9 @@ public:
     std::function<void(int year, int month, int day)> AlarmChanged;
     // SaveEntry stored a row for the first time: it joins the day's entries.
     std::function<void(const STIMELISTDATAPtr &row)> EntryAppended;
+    // A message for the user (UTF-8): a store that failed, a table that can
+    // only be read, a table whose end is damaged.
+    std::function<void(const std::string &message)> Report;
   };
 
   // table and busy belong to the main window and outlive this object.
@@ -80,13 +85,15 @@ public:
 
   void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
 
-  // Creates the empty table file when no file of its name exists. True when
-  // it created one.
+  // Creates the empty table file when nothing stands under its name (a
+  // device, a FIFO or a link to nowhere is left for OpenTable to refuse).
+  // True when it created one.
   bool CreateTimeTableIfMissing();
   // Sets the table name and opens the table. Engine errors pass through, and
   // so does a file whose fields are not the six of the time table; the table
   // then stays closed, every later operation does nothing and the file is
-  // left as it is.
+  // left as it is. A table that may only be read, or whose last record is cut
+  // short, opens and is reported once.
   void OpenTable();
 
   // Replaces List by the stored entries of the date, in file order.
@@ -110,10 +117,17 @@ public:
 
 private:
   dbf::TDbfDataSet &m_table;
+  // Tells the user that storing failed, once until a store succeeds again;
+  // a table known to be read-only was reported when it opened.
+  void storeFailed(const char *what, const std::exception &e);
+  void report(const std::string &message);
+
   dbf::TDbfNavigator m_navigator;
   bool &m_busy;
   Hooks m_hooks;
+  std::string m_lastFailure;
 };
+
 
 // The key Locate compares with DATE: the date's day number.
 dbf::LocateKey dateKey(int year, int month, int day);

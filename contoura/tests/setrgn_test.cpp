@@ -14,10 +14,12 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -107,12 +109,19 @@ TEST_F(SetRgnTest, ShapesClearsOrReportsAsTheFileSays) {
 
 TEST_F(SetRgnTest, AFolderOrNoNameIsAnUnreadableFile) {
   ASSERT_TRUE(QDir().mkdir(QStringLiteral("D.EXB")));
+  // A FIFO is refused without blocking, and a file far larger than any
+  // region file (16 MB) without being read whole.
+  ASSERT_EQ(::mkfifo("F.EXB", 0644), 0);
+  write("H.EXB", rgnOf({{0, 0, 4, 4}}));
+  std::filesystem::resize_file("H.EXB", (16 << 20) + 1);
   QWidget window;
   window.setMask(kBefore);
   EXPECT_EQ(SetRgn(&window, "D.EXB"), -1);
   EXPECT_EQ(SetRgn(&window, nullptr), -1);
   EXPECT_EQ(SetRgn(&window, ""), -1);
-  EXPECT_EQ(m_messages, (std::vector<QString>{kMissing, kMissing, kMissing}));
+  EXPECT_EQ(SetRgn(&window, "F.EXB"), -1);
+  EXPECT_EQ(SetRgn(&window, "H.EXB"), -1);
+  EXPECT_EQ(m_messages, (std::vector<QString>(5, kMissing)));
   EXPECT_EQ(window.mask(), kBefore);
 }
 

@@ -218,10 +218,14 @@ INSTANTIATE_TEST_SUITE_P(Rows, HeaderReading, ::testing::Values(
     HeaderRow{"no end-of-file byte", [](std::string &b) { b.pop_back(); }, 2},
     HeaderRow{"last record cut short", [](std::string &b) { b.resize(b.size() - 11); }, 1},
     HeaderRow{"only the header", [](std::string &b) { b.resize(225); }, 0},
+    // A record length other than the flag plus the fields puts every record,
+    // and every append, in the wrong place: the header lies.
     HeaderRow{"spare room behind the terminator",
-              [](std::string &b) { b[32 * 6] = '\x0d'; }, 2},  // five fields, record longer than them
-    HeaderRow{"record longer than its fields", [](std::string &b) { put16(b, 10, 300); }, 1},
-    HeaderRow{"record length beyond the data", [](std::string &b) { put16(b, 10, 60000); }, 0},
+              [](std::string &b) { b[32 * 6] = '\x0d'; }, -1},  // five fields, record longer than them
+    HeaderRow{"record longer than its fields", [](std::string &b) { put16(b, 10, 300); }, -1},
+    HeaderRow{"record length beyond the data", [](std::string &b) { put16(b, 10, 60000); }, -1},
+    HeaderRow{"record one byte longer than its fields", [](std::string &b) { put16(b, 10, 286); }, -1},
+    HeaderRow{"a field of no width", [](std::string &b) { b[32 * 3 + 16] = 0; put16(b, 10, 284); }, -1},
     HeaderRow{"record length below its fields", [](std::string &b) { put16(b, 10, 284); }, -1},
     HeaderRow{"record length 0", [](std::string &b) { put16(b, 10, 0); }, -1},
     HeaderRow{"character width past the record", [](std::string &b) { b[32 * 6 + 17] = 1; }, -1},
@@ -255,15 +259,11 @@ struct FieldlessRow {
 };
 
 TEST(TableWithoutFields, OpensWithItsRecords) {
-  std::string terminatorFirst = twoRecordTable();
-  terminatorFirst[32] = '\x0d';
   const FieldlessRow rows[] = {
       {"three records, the second deleted", fieldlessTable(33, 1, " * "), 3, {1, 3}},
       {"no records", fieldlessTable(33, 1, ""), 0, {}},
       {"no end mark", fieldlessTable(33, 1, "  ").substr(0, 35), 2, {1, 2}},
-      {"records longer than the deletion flag", fieldlessTable(33, 4, "    *xyz"), 2, {1}},
       {"room for a descriptor left unused", fieldlessTable(65, 1, "   "), 3, {1, 2, 3}},
-      {"terminator where the first field would be", terminatorFirst, 2, {1, 2}},
   };
   for (const FieldlessRow &r : rows) {
     SCOPED_TRACE(r.what);
@@ -303,7 +303,12 @@ TEST(TableWithoutFields, BrokenHeadersAreStillRefused) {
   foxProShort[0] = '\x30';
   std::string headerOf32 = fieldlessTable(33, 1, " ");
   put16(headerOf32, 8, 32);
+  // Records of 285 bytes behind a header that ends before its first field.
+  std::string terminatorFirst = twoRecordTable();
+  terminatorFirst[32] = '\x0d';
   const std::pair<const char *, std::string> rows[] = {
+      {"terminator where the first field would be", terminatorFirst},
+      {"records longer than the deletion flag", fieldlessTable(33, 4, "    *xyz")},
       {"header length past the file", lengthPastFile},
       {"version 0x04", versionBad},
       {"record length 0", recordLengthZero},
@@ -353,6 +358,48 @@ TEST(TableWithoutFields, RecordsAreAppendedAndPacked) {
   EXPECT_EQ(le16(packed, 10), 1u);
   EXPECT_EQ(le32(packed, 4), 2u);
   EXPECT_EQ(packed.substr(32), "\x0d  \x1a");
+}
+
+// A table whose last record is cut short shows its whole records and says
+// that its end is damaged; the next append writes over the broken bytes.
+TEST(DamagedEnd, IsToldApartFromTheEndMarker) {
+  struct Row {
+    const char *what;
+    std::function<void(std::string &)> change;
+    int records;
+    bool damaged;
+  };
+  const Row rows[] = {
+      {"as written", [](std::string &) {}, 2, false},
+      {"no end-of-file byte", [](std::string &b) { b.pop_back(); }, 2, false},
+      {"only the header", [](std::string &b) { b.resize(225); }, 0, false},
+      {"last record cut short", [](std::string &b) { b.resize(b.size() - 11); }, 1, true},
+      {"one stray byte for the end marker", [](std::string &b) { b.back() = 'x'; }, 2, true},
+      {"a record's first bytes behind the marker", [](std::string &b) { b += "  3652"; }, 2, true},
+  };
+  for (const Row &r : rows) {
+    SCOPED_TRACE(r.what);
+    std::string bytes = twoRecordTable();
+    r.change(bytes);
+    calixo::ManualClock clock{kNow};
+    calixo::setClock(&clock);
+    dbf::MemoryFileSystem fs;
+    fs.setContents("TIMELIST.DBF", bytes);
+    dbf::TDbfDataSet ds("T", &fs);
+    ds.SetTableName("TIMELIST");
+    ds.Open();
+    EXPECT_EQ(ds.RecordCount(), r.records);
+    EXPECT_EQ(ds.DamagedEnd(), r.damaged);
+    // An append lands right behind the last whole record and ends the file.
+    ds.Insert();
+    ds.FloatPut("DATE", 40000);
+    ds.Post();
+    const std::string after = fs.contents("TIMELIST.DBF");
+    EXPECT_EQ(after.size(), 225u + 285u * (r.records + 1) + 1);
+    EXPECT_EQ(after.back(), '\x1a');
+    ds.Close();
+    calixo::setClock(nullptr);
+  }
 }
 
 TEST(ForeignHeader, VisualFoxProKeepsItsBlockBehindTheTerminator) {

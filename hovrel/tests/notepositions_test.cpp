@@ -2,7 +2,11 @@
 
 #include "tempdir.h"
 
+#include <filesystem>
 #include <fstream>
+#include <functional>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -34,6 +38,39 @@ TEST_F(NotePositionsTest, StoreFindReplaceAndTolerateJunk) {
   EXPECT_EQ(p.find(2)->x, -5);
   EXPECT_FALSE(p.find(3).has_value());
   EXPECT_FALSE(std::filesystem::exists(p.fileName() + ".tmp"));
+}
+
+// A position that cannot be stored says why and names the file; a file under
+// the name that is not ours to read is neither read (no blocking on a FIFO)
+// nor replaced.
+TEST_F(NotePositionsTest, OddFilesAndFailedStores) {
+  struct Row {
+    const char *what;
+    std::function<void()> make;
+    std::string fileName;
+    const char *why;
+  };
+  const Row rows[] = {
+      {"FIFO", [] { ASSERT_EQ(::mkfifo("hovrel.pos", 0644), 0); }, "hovrel.pos",
+       "hovrel.pos: not a regular file"},
+      {"far too large", [] {
+         std::ofstream("hovrel.pos") << 'x';
+         std::filesystem::resize_file("hovrel.pos", 2 << 20);
+       },
+       "hovrel.pos", "hovrel.pos: File too large"},
+      {"folder that does not exist", [] {}, "gone/hovrel.pos", "gone/hovrel.pos: No such file or directory"},
+  };
+  for (const Row &r : rows) {
+    SCOPED_TRACE(r.what);
+    r.make();
+    NotePositions p(r.fileName);
+    EXPECT_FALSE(p.find(1).has_value());
+    std::string why;
+    EXPECT_FALSE(p.store(1, {10, 20}, &why));
+    EXPECT_EQ(why, r.why);
+    EXPECT_FALSE(std::filesystem::exists(r.fileName + ".tmp"));
+    std::filesystem::remove(r.fileName);
+  }
 }
 
 }  // namespace

@@ -4,12 +4,15 @@
 
 #include "clock.h"
 #include "dbffile.h"
+#include "fileio.h"
 #include "filenames.h"
 #include "scratchtable.h"
 #include "gbk.h"
 #include "tempdir.h"
 
+#include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -414,9 +417,105 @@ TEST_F(MemoTableTest, RefusedTablesAreNeitherListedNorWritten) {
     EXPECT_FALSE(m_table->IsOpen());
     EXPECT_EQ(m_table->Count(), 0);
     EXPECT_TRUE(m_opened.empty()) << "a note opened for a refused table";
-    EXPECT_ANY_THROW(m_table->Add());
+    // Adding stores nothing and lists nothing; the user is told.
+    EXPECT_EQ(m_table->Add(), nullptr);
+    EXPECT_EQ(m_table->Count(), 0);
     EXPECT_EQ(fileBytes(), bytes);
   }
+}
+
+// ---- Faults: the memo table on files in memory ----
+
+class MemoTableFaults : public ::testing::Test {
+protected:
+  void SetUp() override {
+    calixo::setClock(&m_clock);
+    start();
+    for (const char *text : {"first", "second"}) {
+      SMEMOLISTDATA *m = m_table->Add();
+      ASSERT_NE(m, nullptr);
+      m_table->HandleMessage(WM_MEMO_TEXT, m, reinterpret_cast<intptr_t>(text));
+      // The user closed the note: a delete then writes nothing before the compaction.
+      m->Show = 0;
+      m_table->HandleMessage(WM_MEMO_SHOW, m, 0);
+    }
+  }
+  void start() {
+    m_table.reset();
+    m_table = std::make_unique<TMemoTable>([](SMEMOLISTDATA *) {},
+                                           [](SMEMOLISTDATA *m) { m->Show = 0; },
+                                           &m_fs);
+    m_table->SetReport([this](const std::string &m) { m_reports.push_back(m); });
+    m_table->Open();
+  }
+  void TearDown() override {
+    m_table.reset();
+    calixo::setClock(nullptr);
+  }
+  std::string bytes() { return m_fs.contents("TEXTLIST.DBF"); }
+
+  calixo::ManualClock m_clock{kStart};
+  dbf::MemoryFileSystem m_fs;
+  std::unique_ptr<TMemoTable> m_table;
+  std::vector<std::string> m_reports;
+};
+
+// A store that fails says so with the file and the reason, once; the memo
+// list stays as the user made it and the file as it was.
+TEST_F(MemoTableFaults, FailedStoresAreReportedAndWriteNothing) {
+  struct Row {
+    const char *what;
+    int64_t room;        // room left on the disk
+    bool writesFail;     // every write fails with EIO
+    std::function<void()> store;
+    int count;           // memos listed afterwards
+    const char *file;    // the file the message names
+    const char *reason;
+  };
+  const char *typed = "typed on a full disk";
+  const Row rows[] = {
+      {"adding on a full disk", 0, false, [&] { EXPECT_EQ(m_table->Add(), nullptr); }, 2,
+       "TEXTLIST.DBF", "No space left on device"},
+      {"a note's new text when writing fails", -1, true,
+       [&] { m_table->HandleMessage(WM_MEMO_TEXT, m_table->Memo(0), reinterpret_cast<intptr_t>(typed)); }, 2,
+       "TEXTLIST.DBF", "Input/output error"},
+      {"deleting when the compacted copy does not fit", 100, false, [&] { EXPECT_FALSE(m_table->Delete(1)); }, 2,
+       "PP.DBF", "No space left on device"},  // the compacted copy is what did not fit
+  };
+  for (const Row &r : rows) {
+    SCOPED_TRACE(r.what);
+    m_reports.clear();
+    const std::string before = bytes();
+    m_fs.freeBytes = r.room;
+    if (r.writesFail)
+      m_fs.failHook = [](auto op, auto &) { return op == dbf::MemoryFileSystem::Op::Write ? EIO : 0; };
+    r.store();
+    r.store();  // the same failure again is not said twice
+    m_fs.freeBytes = -1;
+    m_fs.failHook = nullptr;
+    ASSERT_EQ(m_reports.size(), 1u);
+    EXPECT_EQ(m_reports[0].rfind("记事没有保存。\n", 0), 0u) << m_reports[0];
+    EXPECT_NE(m_reports[0].find(std::string(r.file) + ": "), std::string::npos) << m_reports[0];
+    EXPECT_NE(m_reports[0].find(r.reason), std::string::npos) << m_reports[0];
+    EXPECT_EQ(m_table->Count(), r.count);
+    EXPECT_EQ(bytes(), before);
+    EXPECT_EQ(m_fs.names(), std::vector<std::string>{"TEXTLIST.DBF"}) << "no scratch copy left behind";
+  }
+  EXPECT_EQ(m_table->Text(0), typed) << "the note's text stays in the list";
+}
+
+TEST_F(MemoTableFaults, ReadOnlyTableIsListedAndSaidOnce) {
+  m_table.reset();
+  m_fs.setReadOnly("TEXTLIST.DBF");
+  const std::string before = bytes();
+  start();
+  EXPECT_EQ(m_table->Count(), 2);
+  EXPECT_EQ(m_table->Add(), nullptr);
+  EXPECT_EQ(m_table->Text(1), "second");
+  EXPECT_FALSE(m_table->Delete(1));
+  EXPECT_EQ(m_reports, std::vector<std::string>{
+                           "TEXTLIST.DBF 只能读取：表中的内容照常显示，修改无法保存。"});
+  EXPECT_EQ(bytes(), before);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <dirent.h>
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,6 +45,40 @@ int removeFile(const std::string &name) {
 
 int renameFile(const std::string &from, const std::string &to) {
   return ::rename(resolveFileName(from).c_str(), resolveFileName(to).c_str()) == 0 ? 0 : errno;
+}
+
+int readRegularFile(const std::string &name, std::string &out, uint64_t maxBytes) {
+  out.clear();
+  const int fd = ::open(resolveFileName(name).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0)
+    return errno;
+  struct stat st{};
+  int err = 0;
+  if (::fstat(fd, &st) != 0)
+    err = errno;
+  else if (!S_ISREG(st.st_mode))
+    err = ENODEV;
+  else if (static_cast<uint64_t>(st.st_size) > maxBytes)
+    err = EFBIG;
+  char buf[65536];
+  while (err == 0) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0)
+      err = errno;
+    if (n <= 0)
+      break;
+    // A file that grows while it is read is held to the same limit.
+    if (out.size() + static_cast<size_t>(n) > maxBytes)
+      err = EFBIG;
+    else
+      out.append(buf, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  if (err)
+    out.clear();
+  return err;
 }
 
 }  // namespace calixo

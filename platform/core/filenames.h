@@ -4,6 +4,7 @@
 // operation of the program goes through resolveFileName first.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace calixo {
@@ -19,5 +20,16 @@ int removeFile(const std::string &name);
 // Renames from over to in one step (an existing file of to's name is replaced).
 // 0 on success, else errno.
 int renameFile(const std::string &from, const std::string &to);
+
+// Reads the whole file under name (resolved as above) into out. Only a
+// regular file is read, and it is opened without blocking, so a FIFO or a
+// device under the name never hangs the reader. Returns 0, or an errno value:
+// ENODEV for something that is not a regular file, EFBIG for a file longer
+// than maxBytes (far larger than any real one of its kind).
+int readRegularFile(const std::string &name, std::string &out, uint64_t maxBytes);
+
+// The largest picture file read (a month picture or a button bitmap): an
+// uncompressed bitmap of a whole large screen is a tenth of it.
+inline constexpr uint64_t kPictureFileMax = 64u << 20;
 
 }  // namespace calixo

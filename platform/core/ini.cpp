@@ -58,26 +58,10 @@ std::string_view unquoted(std::string_view v) {
 
 std::string limited(std::string_view v) { return std::string(cutGbk(v, kProfileValueMax)); }
 
-// The whole file, or false when it is not a readable regular file.
+// The whole file, or false when it is not a readable regular file no longer
+// than a settings file can be (a FIFO is refused without blocking).
 bool readWholeFile(const std::string &name, std::string &out) {
-  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0)
-    return false;
-  struct stat st{};
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  char buf[8192];
-  while (ok) {
-    const ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0) {
-      ok = n == 0;
-      break;
-    }
-    out.append(buf, static_cast<size_t>(n));
-  }
-  ::close(fd);
-  return ok;
+  return readRegularFile(name, out, kSettingsFileMax) == 0;
 }
 
 }  // namespace

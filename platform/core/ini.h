@@ -28,6 +28,9 @@ namespace calixo {
 
 // The longest value ReadProfileString returns, in bytes.
 inline constexpr std::size_t kProfileValueMax = 300;
+// A settings file longer than this is no settings file (the template is 1 KB):
+// it reads as missing rather than being read whole.
+inline constexpr long long kSettingsFileMax = 1 << 20;
 
 std::string ReadProfileString(const std::string &section, const std::string &key,
                               const std::string &defaultValue, const std::string &fileName);

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+
+#include <sys/stat.h>
 #include <string>
 
 using calixo::profileStringFromText;
@@ -126,6 +128,13 @@ TEST_F(IniFile, MissingOrUnreadableFileGivesDefault) {
   EXPECT_EQ(ReadProfileString("Monthbmp", "M3", "dflt", "Calixo.ini"), "dflt");
   std::filesystem::create_directory("Folder.ini");
   EXPECT_EQ(ReadProfileString("Monthbmp", "M3", "dflt", "Folder.ini"), "dflt");
+  // A FIFO is never opened for a blocking read: start-up must not hang on it.
+  ASSERT_EQ(::mkfifo("Fifo.ini", 0644), 0);
+  EXPECT_EQ(ReadProfileString("Monthbmp", "M3", "dflt", "Fifo.ini"), "dflt");
+  // A file far larger than any settings file is not read whole.
+  write("Huge.ini", "[Monthbmp]\r\nM3=huge.bmp\r\n");
+  std::filesystem::resize_file("Huge.ini", calixo::kSettingsFileMax + 1);
+  EXPECT_EQ(ReadProfileString("Monthbmp", "M3", "dflt", "Huge.ini"), "dflt");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <iconv.h>
 #include <iterator>
 #include <string>
@@ -96,6 +97,35 @@ TEST_F(SettingsFile, UnwritableLocationFailsAndReadsEmpty) {
   EXPECT_FALSE(ini.WriteDefaultSettings());
   EXPECT_FALSE(std::filesystem::exists(ini.FileName));
   EXPECT_EQ(ini.ReadSetting("Monthbmp", "M1"), "");
+}
+
+// A settings file that cannot be written says which file and why; what
+// stands under the name (a FIFO, a folder) is never written to or waited on.
+TEST_F(SettingsFile, FailedWriteSaysTheFileAndTheReason) {
+  struct Row {
+    const char *what;
+    std::function<void()> make;
+    std::string fileName;
+    std::string reason;
+  };
+  const Row rows[] = {
+      {"missing folder", [] {}, "no-such-folder/Calixo.ini", "No such file or directory"},
+      {"FIFO", [] { ASSERT_EQ(::mkfifo("Calixo.ini", 0644), 0); }, "Calixo.ini",
+       "not a regular file (a device, FIFO or folder)"},
+      {"folder", [] { std::filesystem::create_directory("Calixo.ini"); }, "Calixo.ini",
+       "not a regular file (a device, FIFO or folder)"},
+  };
+  for (const Row &r : rows) {
+    SCOPED_TRACE(r.what);
+    r.make();
+    TCalixoini ini;
+    ini.FileName = r.fileName;
+    std::string why;
+    EXPECT_FALSE(ini.WriteDefaultSettings(&why));
+    EXPECT_EQ(why, (std::filesystem::current_path() / r.fileName).string() + ": " + r.reason);
+    EXPECT_EQ(ini.ReadSetting("Monthbmp", "M1"), "");
+    std::filesystem::remove(r.fileName);
+  }
 }
 
 // The lunar switches are on unless their value is 0: a missing file, section

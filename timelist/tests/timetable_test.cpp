@@ -13,6 +13,11 @@
 #include <fstream>
 #include <iterator>
 
+#include <cerrno>
+#include <functional>
+
+#include "fileio.h"
+
 namespace {
 
 std::string readFile(const std::string &name) {
@@ -30,12 +35,14 @@ struct Fixture : TempDirTest {
   TTimeTable tt{table, busy};
   std::vector<std::tuple<int, int, int>> marked, rearmed;
   std::vector<STIMELISTDATAPtr> appended;
+  std::vector<std::string> reports;
 
   void SetUp() override {
     TempDirTest::SetUp();
     tt.setHooks({[this](int y, int m, int d) { marked.emplace_back(y, m, d); },
                  [this](int y, int m, int d) { rearmed.emplace_back(y, m, d); },
-                 [this](const STIMELISTDATAPtr &r) { appended.push_back(r); }});
+                 [this](const STIMELISTDATAPtr &r) { appended.push_back(r); },
+                 [this](const std::string &m) { reports.push_back(m); }});
     ASSERT_TRUE(tt.CreateTimeTableIfMissing());
     tt.OpenTable();
   }
@@ -312,6 +319,158 @@ TEST_F(TimeTable, PurgeOfAClosedTableTouchesNothing) {
   const std::string before = readFile(kTimeTableFile);
   EXPECT_FALSE(tt.PurgeMonthBefore(2024, 3));
   EXPECT_EQ(readFile(kTimeTableFile), before);
+}
+
+// ---- Faults and odd files: the time table on files in memory ----
+
+struct TimeTableFaults : ::testing::Test {
+  dbf::MemoryFileSystem fs;
+  dbf::TDbfDataSet table{"DbfDataSetTIMELIST", &fs};
+  bool busy = false;
+  TTimeTable tt{table, busy};
+  std::vector<std::string> reports;
+
+  void SetUp() override {
+    tt.setHooks({{}, {}, {}, [this](const std::string &m) { reports.push_back(m); }});
+    ASSERT_TRUE(tt.CreateTimeTableIfMissing());
+    tt.OpenTable();
+    for (int h : {7, 8})
+      save(h, "stored");
+    table.Close();
+  }
+  STIMELISTDATAPtr save(int hour, const std::string &text, int32_t recNo = -1) {
+    auto r = std::make_shared<STIMELISTDATA>();
+    r->Hour = hour;
+    r->Text = text;
+    r->RecNo = recNo;
+    tt.SaveEntry(2024, 5, 1, r, 2);
+    return r;
+  }
+  std::string bytes() { return fs.contents("TIMELIST.DBF"); }
+  void put16(std::string &b, size_t at, int v) {
+    b[at] = static_cast<char>(v & 0xFF);
+    b[at + 1] = static_cast<char>(v >> 8);
+  }
+};
+
+// A header that lies about its records is refused with the engine's header
+// message and the file is never written, not even by the plans typed later.
+TEST_F(TimeTableFaults, LyingHeaderIsRefusedAndTheFileLeftByteForByte) {
+  const std::string good = bytes();
+  const std::pair<const char *, std::function<void(std::string &)>> rows[] = {
+      {"record length 60000", [&](std::string &b) { put16(b, 10, 60000); }},
+      {"record length one too long", [&](std::string &b) { put16(b, 10, 286); }},
+  };
+  for (const auto &[what, lie] : rows) {
+    SCOPED_TRACE(what);
+    std::string b = good;
+    lie(b);
+    fs.setContents("TIMELIST.DBF", b);
+    try {
+      tt.OpenTable();
+      ADD_FAILURE() << "opened";
+    } catch (const dbf::EDbfError &e) {
+      EXPECT_STREQ(e.what(), "dBase DBF file header invalid - TIMELIST.DBF");
+    }
+    auto r = save(9, "typed after the refusal");
+    EXPECT_EQ(r->RecNo, -1);
+    EXPECT_EQ(bytes(), b);
+  }
+}
+
+TEST_F(TimeTableFaults, RecordCutShortShowsTheWholeOnesAndSaysSo) {
+  std::string b = bytes();
+  b.resize(b.size() - 40);  // the second record loses its last 39 bytes and the end marker
+  fs.setContents("TIMELIST.DBF", b);
+  tt.OpenTable();
+  TTimeList list;
+  tt.LoadDayEntries(2024, 5, 1, list);
+  EXPECT_EQ(list.size(), 1u);
+  EXPECT_EQ(reports, std::vector<std::string>{
+                         "TIMELIST.DBF 的末尾已损坏：最后一条记录不完整，只显示完整的记录。"});
+}
+
+// Every failed store is said, with the file and the reason, once until a
+// store succeeds again; the row keeps what the user typed.
+TEST_F(TimeTableFaults, FailedStoresAreReportedOnceAndKeepTheRow) {
+  struct Row {
+    const char *what;
+    std::function<void()> fault;
+    std::function<STIMELISTDATAPtr()> store;
+    std::string message;
+    const char *typed;  // what the row keeps; nullptr for the alarm mark
+  };
+  const std::string full = "计划没有保存。\nTIMELIST.DBF: No space left on device";
+  const Row rows[] = {
+      {"a new plan on a full disk", [&] { fs.freeBytes = 0; }, [&] { return save(9, "new plan"); }, full, "new plan"},
+      {"a changed plan when writing fails",
+       [&] { fs.failHook = [](auto op, auto &) { return op == dbf::MemoryFileSystem::Op::Write ? EIO : 0; }; },
+       [&] { return save(7, "changed", 1); }, "计划没有保存。\nTIMELIST.DBF: Input/output error", "changed"},
+      {"an alarm mark when writing fails",
+       [&] { fs.failHook = [](auto op, auto &) { return op == dbf::MemoryFileSystem::Op::Write ? EIO : 0; }; },
+       [&] { tt.ClearAlarm(1); return STIMELISTDATAPtr(); },
+       "闹钟标记没有保存。\nTIMELIST.DBF: Input/output error", nullptr},
+  };
+  for (const Row &r : rows) {
+    SCOPED_TRACE(r.what);
+    tt.OpenTable();
+    reports.clear();
+    const std::string before = bytes();
+    r.fault();
+    const STIMELISTDATAPtr first = r.store();
+    r.store();  // the next keystroke fails the same way: said once
+    EXPECT_EQ(reports, std::vector<std::string>{r.message});
+    EXPECT_EQ(bytes(), before);
+    if (r.typed) {
+      ASSERT_TRUE(first);
+      EXPECT_EQ(first->Text, r.typed);
+    }
+    fs.freeBytes = -1;
+    fs.failHook = nullptr;
+    save(10, "room again");
+    r.fault();
+    r.store();
+    EXPECT_EQ(reports.size(), 2u) << "a failure after a success is said again";
+    fs.freeBytes = -1;
+    fs.failHook = nullptr;
+    table.Close();
+  }
+}
+
+// A table that may only be read is shown, the user is told once that changes
+// cannot be stored, and nothing (not even the purge) writes to it.
+TEST_F(TimeTableFaults, ReadOnlyTableIsShownAndSaidOnce) {
+  fs.setReadOnly("TIMELIST.DBF");
+  const std::string before = bytes();
+  tt.OpenTable();
+  TTimeList list;
+  tt.LoadDayEntries(2024, 5, 1, list);
+  EXPECT_EQ(list.size(), 2u);
+  auto r = save(9, "typed");
+  tt.ClearAlarm(1);
+  EXPECT_FALSE(tt.PurgeMonthBefore(2024, 6));
+  EXPECT_EQ(r->RecNo, -1);
+  EXPECT_EQ(r->Text, "typed");
+  EXPECT_EQ(reports, std::vector<std::string>{"TIMELIST.DBF 只能读取：表中的内容照常显示，修改无法保存。"});
+  EXPECT_EQ(bytes(), before);
+}
+
+// ---- Odd files under the table's name, on disk ----
+
+// Nothing is created in place of a FIFO, and nothing outside the folder
+// through a link to a missing file; opening says what stands there.
+using TimeTableOddFiles = TempDirTest;
+
+TEST_F(TimeTableOddFiles, NeitherCreatedThroughNorOpened) {
+  std::filesystem::create_directory("elsewhere");
+  std::filesystem::create_symlink("elsewhere/TIMELIST.DBF", "TIMELIST.DBF");
+  dbf::TDbfDataSet table{"DbfDataSetTIMELIST"};
+  bool busy = false;
+  TTimeTable tt{table, busy};
+  EXPECT_FALSE(tt.CreateTimeTableIfMissing());
+  EXPECT_ANY_THROW(tt.OpenTable());
+  EXPECT_FALSE(std::filesystem::exists("elsewhere/TIMELIST.DBF"));
+  EXPECT_FALSE(table.Active());
 }
 
 TEST(TimeFraction, RoundTripsEveryHalfHour) {
