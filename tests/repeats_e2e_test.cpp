@@ -45,7 +45,7 @@ TEST_F(RepeatsEndToEnd, AddedOnADayAndRemindedAtItsMinute) {
   // 1 September 2026 is a Tuesday: the 22nd is grid column 2, row 4 (the
   // grid sits at (230, 120), cells 38 x 25).
   clickAt(main.x + 230 + 2 * 38 + 19, main.y + 120 + 4 * 25 + 12, 3);
-  xdo("key Down Down Return");  // 纪念日…, 添加纪念日
+  xdo("key Down Down Down Return");  // 设置..., 纪念日…, 添加纪念日
   const auto opened = std::chrono::steady_clock::now() + 10s;
   while (std::chrono::steady_clock::now() < opened && x.viewableTopWindows().size() < 3)
     std::this_thread::sleep_for(100ms);

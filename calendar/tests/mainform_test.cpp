@@ -99,8 +99,10 @@ protected:
   }
   std::vector<Drawn> lunarLabels(int col, int row) {
     std::vector<Drawn> out;
+    // The 休 and 班 marks of holidays are no labels; holidaymark_test looks at them.
     for (const Drawn &d : drawCell(col, row))
-      if (!d.text.isEmpty() && d.points != form->DrawGridDate->font().pointSize())
+      if (!d.text.isEmpty() && d.points != form->DrawGridDate->font().pointSize() && d.text != QStringLiteral("休") &&
+          d.text != QStringLiteral("班"))
         out.push_back(d);
     return out;
   }

@@ -299,7 +299,9 @@ TEST_F(MainNavigationTest, TheSettingsDialogStoresAndAppliesTheSwitches) {
   QTimer::singleShot(0, form.get(), [] {
     auto *dlg = qobject_cast<TSettingsDlg *>(QApplication::activeModalWidget());
     ASSERT_NE(dlg, nullptr);
-    EXPECT_EQ(dlg->findChildren<QCheckBox *>().size(), static_cast<qsizetype>(calixo::Switches().size()));
+    const auto flags = std::count_if(calixo::Switches().begin(), calixo::Switches().end(),
+                                     [](const calixo::SwitchSpec &s) { return s.Kind == calixo::SwitchKind::Flag; });
+    EXPECT_EQ(dlg->findChildren<QCheckBox *>().size(), static_cast<qsizetype>(flags));
     auto *extended = dlg->findChild<QCheckBox *>(QStringLiteral("Switch_Lunar_Extended"));
     ASSERT_NE(extended, nullptr);
     EXPECT_TRUE(extended->isChecked());
@@ -312,7 +314,7 @@ TEST_F(MainNavigationTest, TheSettingsDialogStoresAndAppliesTheSwitches) {
   const std::string file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   const std::string &t = TCalixoini::DefaultTemplate();
   EXPECT_EQ(file.substr(0, t.size()), t);
-  const std::string lunar = "[Lunar]\r\nExtended=0\r\nFestivals=1\r\n[Calendar]\r\n";
+  const std::string lunar = "[Lunar]\r\nExtended=0\r\nFestivals=1\r\n[Holidays]\r\n";
   EXPECT_EQ(file.substr(t.size(), lunar.size()), lunar);
   EXPECT_TRUE(messages.empty());
 }

@@ -192,8 +192,9 @@ TEST(GridDayLabel, YearsAndLabelsOfEachMode) {
                                     << "-" << r.day);
     const auto label = lunar::GridDayLabel(r.year, r.month, r.day, r.mode);
     ASSERT_EQ(label.has_value(), r.text != nullptr);
-    if (label)
+    if (label) {
       EXPECT_EQ(label->text, r.text);
+    }
   }
 }
 

@@ -469,7 +469,7 @@ TEST_F(MemoTableFaults, FailedStoresAreReportedAndWriteNothing) {
     bool writesFail;     // every write fails with EIO
     std::function<void()> store;
     int count;           // memos listed afterwards
-    const char *file;    // the file the message names
+    std::string file;    // the file the message names
     const char *reason;
   };
   const char *typed = "typed on a full disk";
@@ -480,7 +480,7 @@ TEST_F(MemoTableFaults, FailedStoresAreReportedAndWriteNothing) {
        [&] { m_table->HandleMessage(WM_MEMO_TEXT, m_table->Memo(0), reinterpret_cast<intptr_t>(typed)); }, 2,
        "TEXTLIST.DBF", "Input/output error"},
       {"deleting when the compacted copy does not fit", 100, false, [&] { EXPECT_FALSE(m_table->Delete(1)); }, 2,
-       "PP.DBF", "No space left on device"},  // the compacted copy is what did not fit
+       "PP" + std::to_string(::getpid()) + ".DBF", "No space left on device"},  // the compacted copy did not fit
   };
   for (const Row &r : rows) {
     SCOPED_TRACE(r.what);
@@ -495,7 +495,7 @@ TEST_F(MemoTableFaults, FailedStoresAreReportedAndWriteNothing) {
     m_fs.failHook = nullptr;
     ASSERT_EQ(m_reports.size(), 1u);
     EXPECT_EQ(m_reports[0].rfind("记事没有保存。\n", 0), 0u) << m_reports[0];
-    EXPECT_NE(m_reports[0].find(std::string(r.file) + ": "), std::string::npos) << m_reports[0];
+    EXPECT_NE(m_reports[0].find(r.file + ": "), std::string::npos) << m_reports[0];
     EXPECT_NE(m_reports[0].find(r.reason), std::string::npos) << m_reports[0];
     EXPECT_EQ(m_table->Count(), r.count);
     EXPECT_EQ(bytes(), before);

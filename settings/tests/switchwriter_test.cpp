@@ -59,8 +59,9 @@ TEST(SwitchWriter, ChangesOnlyTheSwitchLines) {
     SCOPED_TRACE(r.what);
     const std::string got = WithSwitchValues(r.file, r.values);
     EXPECT_EQ(got, r.want);
-    if (r.file.substr(0, T().size()) == T() || r.file.empty())
+    if (r.file.substr(0, T().size()) == T() || r.file.empty()) {
       EXPECT_EQ(got.substr(0, T().size()), T());
+    }
   }
 }
 
