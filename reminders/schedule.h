@@ -24,6 +24,7 @@ struct DueItem {
   int Hour = 0, Minute = 0;
   std::string Text;  // GBK, as stored
   Kind kind = Kind::Alarm;
+  int64_t Ref = -1;  // the source's own reference (a record number)
   // Marks the reminder done where it is stored (may be empty).
   std::function<void()> Clear;
 

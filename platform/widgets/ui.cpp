@@ -53,12 +53,20 @@ QString programTitle() {
   return name.left(1) + name.mid(1).toLower();
 }
 
-void showMessage(const QString &text, QWidget *owner) {
+void showMessage(const QString &text, QWidget *owner) { showMessage(text, owner, {}); }
+
+void showMessage(const QString &text, QWidget *owner, const std::function<void()> &shown) {
   if (messageHook()) {
     messageHook()(text);
+    if (shown)
+      shown();
     return;
   }
   QMessageBox box(QMessageBox::NoIcon, programTitle(), text, QMessageBox::Ok, owner);
+  box.setWindowModality(Qt::ApplicationModal);
+  box.show();
+  if (shown)
+    shown();
   box.exec();
 }
 

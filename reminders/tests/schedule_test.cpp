@@ -123,8 +123,9 @@ TEST(Schedule, HandsOutEveryReminderOnceInTimeOrder) {
       const reminders::Advanced a = s.Advance(at(step.day, step.hour, step.minute, step.second));
       EXPECT_EQ(texts(a.Due), step.due);
       EXPECT_EQ(a.DateChanged, step.dateChanged);
-      if (a.DateChanged)
+      if (a.DateChanged) {
         EXPECT_EQ(a.NewDay, step.day);
+      }
     }
   }
 }
