@@ -371,6 +371,25 @@ TEST_F(TimeListTest, EditorRefusesCharactersGbkCannotStore) {
   const TTimeList l = today();
   ASSERT_EQ(l.size(), 1u);
   EXPECT_EQ(l[0]->Text, "\xD6\xD0");
+
+  // Typing stops at the field's 249 bytes, with a message: "中" and 123
+  // more fill 248, a 125th does not fit, one ASCII letter does.
+  messages.clear();
+  auto commit = [edit](const QString &text) {
+    QInputMethodEvent e;
+    e.setCommitString(text);
+    QCoreApplication::sendEvent(edit, &e);
+  };
+  for (int i = 0; i < 123; ++i)
+    commit(QStringLiteral("中"));
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(messages.empty());
+  commit(QStringLiteral("中"));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(messages, std::vector<QString>{QStringLiteral("计划最多保存249个字节，多出的文字没有加入")});
+  QTest::keyClicks(edit, QStringLiteral("a"));
+  EXPECT_EQ(edit->text(), QString(124, QChar(0x4E2D)) + QStringLiteral("a"));
+  EXPECT_EQ(today()[0]->Text.size(), 249u);
 }
 
 TEST_F(TimeListTest, LongTextIsCutOnACharacterBoundary) {
