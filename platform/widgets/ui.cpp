@@ -70,6 +70,21 @@ void showMessage(const QString &text, QWidget *owner, const std::function<void()
   box.exec();
 }
 
+void showMessageBeside(const QString &text) {
+  if (messageHook()) {
+    messageHook()(text);
+    return;
+  }
+  static int open = 0;
+  auto *box = new QMessageBox(QMessageBox::NoIcon, programTitle(), text, QMessageBox::Ok);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::NonModal);
+  QObject::connect(box, &QObject::destroyed, [] { --open; });
+  box->show();
+  const int step = 32 * (open++ % 8);
+  box->move(box->pos() + QPoint(step, step));
+}
+
 void setMessageHook(MessageHook hook) {
   messageHook() = std::move(hook);
   if (messageHook())

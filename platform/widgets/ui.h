@@ -26,6 +26,11 @@ void showMessage(const QString &text, QWidget *owner = nullptr);
 // (an alarm is cleared only once its box was shown).
 void showMessage(const QString &text, QWidget *owner, const std::function<void()> &shown);
 
+// A box that does not block: the program goes on and a later box does not
+// hide it (each new one opens a little below and right of those still
+// open). Answered with OK like the others; tests' hook gets its text.
+void showMessageBeside(const QString &text);
+
 // The general error report: a message box with the error's English text.
 // Every exception that no window code catches ends up here and the program
 // goes on.
