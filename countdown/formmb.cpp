@@ -168,7 +168,7 @@ void TFormMB::OnTimer1Timer() {
 void TFormMB::expire(Channel &c) {
   // The box names its channel and what it was set for: two reminders of
   // the same text are told apart.
-  const QString setFor = QStringLiteral("%1（%2%3）\n")
+  const QString setFor = QStringLiteral("%1（%2%3）")
                              .arg(c.group->title())
                              .arg(c.state.TotalUnits)
                              .arg(c.state.UnitDivisor == 1 ? kSeconds : kMinutes);
@@ -178,5 +178,6 @@ void TFormMB::expire(Channel &c) {
   c.progressBar->setValue(0);
   // The box does not block: the other channel's expiry and the progress
   // tick go on, and its box opens beside this one.
-  calixo::showMessageBeside(setFor + c.edit->text());
+  const QString reminder = c.edit->text();
+  calixo::showMessageBeside(reminder.isEmpty() ? setFor : reminder + QLatin1Char('\n') + setFor);
 }

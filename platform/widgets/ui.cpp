@@ -83,6 +83,10 @@ void showMessageBeside(const QString &text) {
   box->show();
   const int step = 32 * (open++ % 8);
   box->move(box->pos() + QPoint(step, step));
+  // Not modal, so nothing gives it the focus by itself: Enter answers it
+  // like any other box.
+  box->raise();
+  box->activateWindow();
 }
 
 void setMessageHook(MessageHook hook) {
