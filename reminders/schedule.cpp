@@ -43,6 +43,10 @@ void Schedule::Start(const calixo::LocalDateTime &now) {
   m_day = calixo::dayNumber(now.year, now.month, now.day);
   m_seen = minuteOf(now);
   load();
+  // A start that takes a few seconds past a reminder's minute (or past
+  // midnight) must not lose it.
+  m_startDue.clear();
+  takeBetween(m_today, m_seen - 1, m_seen, m_startDue);
 }
 
 void Schedule::Reload() {
@@ -56,6 +60,8 @@ Advanced Schedule::Advance(const calixo::LocalDateTime &now) {
     return a;
   const int64_t day = calixo::dayNumber(now.year, now.month, now.day);
   const int minute = minuteOf(now);
+  a.Due = std::move(m_startDue);
+  m_startDue.clear();
   if (day == m_day) {
     if (minute > m_seen)
       takeBetween(m_today, m_seen, minute, a.Due);

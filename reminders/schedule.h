@@ -50,8 +50,10 @@ class Schedule {
 public:
   explicit Schedule(Source &source) : m_source(source) {}
 
-  // The program starts at now: reminders of now's date later than its
-  // minute are awaited; those of its minute and before are not.
+  // The program starts at now: reminders of now's date already stored for
+  // its minute come due at the first Advance, later ones at their minute;
+  // earlier ones are not awaited. One set during the start minute waits for
+  // no minute: it is not awaited.
   void Start(const calixo::LocalDateTime &now);
   bool Started() const { return m_started; }
   // Today's reminders were set, cancelled or edited: read them again. The
@@ -76,6 +78,7 @@ private:
   int64_t m_day = 0;
   int m_seen = -1;  // the last minute of m_day handed out, as minuteOfDay
   std::vector<DueItem> m_today;  // sorted by minute, ties in stored order
+  std::vector<DueItem> m_startDue;  // stored for the start minute, not yet handed out
 };
 
 // "7:05": how a reminder's time is shown.
