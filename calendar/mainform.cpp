@@ -272,7 +272,9 @@ void TMainForm::FormCreate() {
   HaveDataBitmap = transparentFromPixel11(QImage(QStringLiteral(":/bmp/BMPHAVEDATA.bmp")));
   m_smallMarkerBitmap = HaveDataBitmap.scaled(kSmallMarkerSize, kSmallMarkerSize, Qt::IgnoreAspectRatio,
                                               Qt::SmoothTransformation);
-  // 11. The purge on the 1st, then the pending alarm of today.
+  // 11. The purge on the 1st, then the pending alarm of today. Entries of
+  // earlier dates still set are collected for the start's one box first.
+  calixo::guarded([this] { AlarmClock->CollectMissed(); });
   calixo::guarded([this] { PurgePreviousMonth(); });
   ArmNextAlarm(SelYear, SelMonth, SelDay);
   // 12.
@@ -414,6 +416,20 @@ void TMainForm::ArmNextAlarm(int year, int month, int day) {
 
 void TMainForm::setAlarmClock(std::function<void(int, int, int)> armNextAlarm) {
   m_armNextAlarm = std::move(armNextAlarm);
+}
+
+void TMainForm::DateChanged(int64_t oldDay, int year, int month, int day) {
+  if (calixo::dayNumber(SelYear, SelMonth, SelDay) != oldDay)
+    return;
+  const bool newMonth = SelYear != year || SelMonth != month;
+  SelYear = year;
+  SelMonth = month;
+  SelDay = day;
+  RefreshMonth();
+  if (newMonth) {
+    setMonthLabels();
+    LoadMonthPicture();
+  }
 }
 
 void TMainForm::setTimeListWindow(std::function<void(int, int, int)> showDay,

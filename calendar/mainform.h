@@ -79,6 +79,10 @@ public:
   // here; without one nothing is armed.
   void ArmNextAlarm(int year, int month, int day);
   void setAlarmClock(std::function<void(int year, int month, int day)> armNextAlarm);
+  // The clock's date changed from oldDay (a day number) to year-month-day:
+  // a selection on the old today moves to the new one, with the grid, the
+  // labels and the time-list window.
+  void DateChanged(int64_t oldDay, int year, int month, int day);
 
   // The time-list window registers its ShowDay and the list that receives
   // rows stored for the first time.

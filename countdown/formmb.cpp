@@ -167,11 +167,19 @@ void TFormMB::OnTimer1Timer() {
 }
 
 void TFormMB::expire(Channel &c) {
+  // The box names its channel and what it was set for: two reminders of
+  // the same text are told apart.
+  const QString setFor = QStringLiteral("%1（%2%3）")
+                             .arg(c.group->title())
+                             .arg(c.state.TotalUnits)
+                             .arg(c.state.UnitDivisor == 1 ? kSeconds : kMinutes);
   c.timer->setEnabled(false);
   c.checkBox->setChecked(false);
   c.state.reset();
   c.progressBar->setValue(0);
-  // The box runs a nested event loop; the other channel's expiry and the
-  // progress tick go on firing while it is open.
-  calixo::remind(calixo::reminderNow(c.edit->text()));
+  // The box does not block: the other channel's expiry and the progress
+  // tick go on, and its box opens beside this one. Like an alarm it comes
+  // with the sound and the notification.
+  const QString reminder = c.edit->text();
+  calixo::remindBeside(calixo::reminderNow(reminder.isEmpty() ? setFor : reminder + QLatin1Char('\n') + setFor));
 }

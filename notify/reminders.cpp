@@ -34,11 +34,18 @@ Reminder reminderNow(const QString &text) {
   return {reminderTime(now.hour, now.minute), text};
 }
 
-void remind(const Reminder &r, QWidget *owner) {
+void remind(const Reminder &r, QWidget *owner, const std::function<void()> &shown) {
   if (g_reminders)
-    g_reminders->remind(r, owner);
+    g_reminders->remind(r, owner, shown);
   else
-    showMessage(r.text, owner);
+    showMessage(r.text, owner, shown);
+}
+
+void remindBeside(const Reminder &r) {
+  if (g_reminders)
+    g_reminders->remindBeside(r);
+  else
+    showMessageBeside(r.text);
 }
 
 Reminders::Reminders(const TCalixoini &settings, std::unique_ptr<ReminderSound> sound,
@@ -68,8 +75,7 @@ Reminders::~Reminders() {
     g_reminders = nullptr;
 }
 
-void Reminders::remind(const Reminder &r, QWidget *owner) {
-  const int snoozeMinutes = m_settings.SwitchNumber("Reminders", "Snooze");
+std::shared_ptr<Reminders::Shown> Reminders::announce(const Reminder &r, int snoozeMinutes) {
   if (m_sound && m_settings.SwitchOn("Reminders", "Sound"))
     m_sound->play();
   auto shown = std::make_shared<Shown>();
@@ -91,26 +97,76 @@ void Reminders::remind(const Reminder &r, QWidget *owner) {
                          m_notifier->close(id);  // its box was answered before the service
                      });
   }
+  return shown;
+}
 
+static QPushButton *addSnoozeButton(QMessageBox &box, int snoozeMinutes) {
+  QPushButton *later = nullptr;
+  if (snoozeMinutes > 0) {
+    later = box.addButton(QStringLiteral("稍后提醒"), QMessageBox::ActionRole);
+    later->setObjectName(QStringLiteral("ButtonSnooze"));
+  }
+  box.setDefaultButton(QMessageBox::Ok);
+  return later;
+}
+
+void Reminders::remind(const Reminder &r, QWidget *owner, const std::function<void()> &onShown) {
+  const int snoozeMinutes = m_settings.SwitchNumber("Reminders", "Snooze");
+  const std::shared_ptr<Shown> shown = announce(r, snoozeMinutes);
   if (messageHookInstalled()) {
     // Tests that record message texts see the reminder's text as before.
-    showMessage(r.text, owner);
+    showMessage(r.text, owner, onShown);
   } else {
     QMessageBox box(QMessageBox::NoIcon, programTitle(), r.text, QMessageBox::Ok, owner);
     box.setObjectName(QStringLiteral("ReminderBox"));
-    QPushButton *later = nullptr;
-    if (snoozeMinutes > 0) {
-      later = box.addButton(QStringLiteral("稍后提醒"), QMessageBox::ActionRole);
-      later->setObjectName(QStringLiteral("ButtonSnooze"));
-    }
-    box.setDefaultButton(QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    QPushButton *later = addSnoozeButton(box, snoozeMinutes);
     shown->box = &box;
+    box.show();
+    if (onShown)
+      onShown();
     box.exec();
     if (later && box.clickedButton() == later)
       shown->snoozed = true;
   }
+  answered(shown, r, snoozeMinutes);
+}
+
+void Reminders::remindBeside(const Reminder &r) {
+  const int snoozeMinutes = m_settings.SwitchNumber("Reminders", "Snooze");
+  const std::shared_ptr<Shown> shown = announce(r, snoozeMinutes);
+  if (messageHookInstalled()) {
+    showMessage(r.text);
+    answered(shown, r, snoozeMinutes);
+    return;
+  }
+  // Each box opens a step lower and to the right of the one before while
+  // that is still open.
+  static int open = 0;
+  auto *box = new QMessageBox(QMessageBox::NoIcon, programTitle(), r.text, QMessageBox::Ok);
+  box->setObjectName(QStringLiteral("ReminderBox"));
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::NonModal);
+  QPushButton *later = addSnoozeButton(*box, snoozeMinutes);
+  shown->box = box;
+  QObject::connect(box, &QObject::destroyed, [] { --open; });
+  QObject::connect(box, &QMessageBox::finished, this, [this, box, later, shown, r, snoozeMinutes] {
+    if (later && box->clickedButton() == later)
+      shown->snoozed = true;
+    answered(shown, r, snoozeMinutes);
+  });
+  box->show();
+  const int step = 32 * (open++ % 8);
+  box->move(box->pos() + QPoint(step, step));
+  box->raise();
+  box->activateWindow();
+}
+
+void Reminders::answered(const std::shared_ptr<Shown> &shown, const Reminder &r, int snoozeMinutes) {
   shown->answered = true;
-  m_shown.erase(std::find(m_shown.begin(), m_shown.end(), shown));
+  const auto it = std::find(m_shown.begin(), m_shown.end(), shown);
+  if (it != m_shown.end())
+    m_shown.erase(it);
   m_notifier->close(shown->id);
   if (shown->snoozed && snoozeMinutes > 0)
     snooze(r, snoozeMinutes);

@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -46,8 +47,12 @@ public:
                      const std::string &snoozeFile = "snooze.lst", QObject *parent = nullptr);
   ~Reminders() override;
 
-  // Sound, notification and box; returns when the box is closed.
-  void remind(const Reminder &r, QWidget *owner = nullptr);
+  // Sound, notification and box; returns when the box is closed. shown runs
+  // once the box is on screen.
+  void remind(const Reminder &r, QWidget *owner = nullptr, const std::function<void()> &shown = {});
+  // The same with a box that does not wait: it opens beside the boxes still
+  // open, so that a second never hides the first (a countdown's).
+  void remindBeside(const Reminder &r);
   // The timer event: shows the snoozed reminders that have come due.
   void OnTimerSnoozeTimer();
 
@@ -61,6 +66,10 @@ private:
     bool answered = false;
     bool snoozed = false;
   };
+  // The sound and the notification of a reminder that is about to show.
+  std::shared_ptr<Shown> announce(const Reminder &r, int snoozeMinutes);
+  // After its box was answered: the notification goes, a snooze is kept.
+  void answered(const std::shared_ptr<Shown> &s, const Reminder &r, int snoozeMinutes);
   void onAction(uint id, const QString &key);
   void snooze(const Reminder &r, int minutes);
 
@@ -73,6 +82,7 @@ private:
 
 // The reminder through the program's Reminders; without one (a window tested
 // on its own) the text alone in a plain box.
-void remind(const Reminder &r, QWidget *owner = nullptr);
+void remind(const Reminder &r, QWidget *owner = nullptr, const std::function<void()> &shown = {});
+void remindBeside(const Reminder &r);
 
 }  // namespace calixo

@@ -17,6 +17,7 @@ using namespace e2e;
 struct SetEntry {
   int year, month, day, hour, minute;
   const char *text;
+  int run = 0;
 };
 
 // A time table in the current folder holding set alarms, in this order.
@@ -37,6 +38,7 @@ bool writeTimeList(const std::vector<SetEntry> &entries) {
     t.FloatPut("DATE", static_cast<double>(calixo::dayNumber(e.year, e.month, e.day)));
     t.FloatPut("TIME", (e.hour * 60 + e.minute) / 1440.0);
     t.IntegerPut("SET", 1);
+    t.IntegerPut("RUN", e.run);
     t.StringPut("DO", e.text);
     t.Post();
   }
@@ -587,6 +589,98 @@ TEST_F(EndToEnd, AnAlarmNotifiesAndItsSnoozeOutlivesARestart) {
   const QImage shot = x.grab(box);
   EXPECT_FALSE(shot.isNull());
   shot.save(QStringLiteral(CALIXO_SNOOZE_SCREENSHOT), "PNG");
+}
+
+// Answers a box the way a user does: the pointer over it and Enter. True
+// when it went away.
+bool answer(X &x, const TopWindow &box) {
+  xdo("mousemove " + std::to_string(box.x + box.width / 2) + " " + std::to_string(box.y + box.height / 2));
+  xdo("key Return");
+  return waitForViewable(x, box.id, false, 5s);
+}
+
+// Started a few seconds before midnight on a clock running three times as
+// fast, with two entries of 0:00 and one of 0:01 of the next day: the first
+// box appears at midnight; left open past 0:01 it holds back the others
+// (still set, no second box), which then come one by one as each box is
+// answered, in time order, each cleared only once its box is shown.
+TEST_F(EndToEnd, AlarmsDueBehindAnOpenBoxComeOneByOneAfterIt) {
+  copyRuntimeData(dir());
+  ASSERT_TRUE(writeTimeList({{2026, 12, 9, 0, 0, "first"}, {2026, 12, 9, 0, 0, "second"},
+                             {2026, 12, 9, 0, 1, "third"}}));
+  X x;
+  ASSERT_TRUE(x.ok()) << "no X display";
+  const auto started = std::chrono::steady_clock::now();
+  Program calixo(dir(), "2026-12-08 23:59:45 x3");
+  const std::vector<TopWindow> windows = waitForWindows(x, 1, 8s);
+  ASSERT_EQ(windows.size(), 1u);
+  const TopWindow main = windows[0];
+  EXPECT_EQ(fieldOfEveryRecord("TIMELIST", "SET"), (std::vector<int>{1, 1, 1}));
+
+  const TopWindow first = waitForNewWindow(x, {main.id}, 20s);
+  ASSERT_NE(first.id, 0u) << "no box at midnight";
+  EXPECT_EQ(fieldOfEveryRecord("TIMELIST", "SET"), (std::vector<int>{0, 1, 1}));
+  // 0:01:05 on the fast clock: 80 seconds after the start, a third of that
+  // in real time, and a margin for the start-up.
+  const auto past0001 = started + 80s / 3 + 3s;
+  while (std::chrono::steady_clock::now() < past0001 && calixo.running())
+    std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(x.viewableTopWindows().size(), 2u) << "a box came while the first was open";
+  EXPECT_EQ(fieldOfEveryRecord("TIMELIST", "SET"), (std::vector<int>{0, 1, 1}));
+
+  ASSERT_TRUE(answer(x, first));
+  const TopWindow second = waitForNewWindow(x, {main.id, first.id}, 5s);
+  ASSERT_NE(second.id, 0u) << "the second 0:00 entry did not follow";
+  EXPECT_EQ(fieldOfEveryRecord("TIMELIST", "SET"), (std::vector<int>{0, 0, 1}));
+  std::this_thread::sleep_for(300ms);  // its first paint
+  x.grab(second).save(QStringLiteral(CALIXO_LATE_ALARM_SCREENSHOT), "PNG");
+  ASSERT_TRUE(answer(x, second));
+  const TopWindow third = waitForNewWindow(x, {main.id, first.id, second.id}, 5s);
+  ASSERT_NE(third.id, 0u) << "the 0:01 entry did not follow";
+  EXPECT_EQ(fieldOfEveryRecord("TIMELIST", "SET"), (std::vector<int>{0, 0, 0}));
+  ASSERT_TRUE(answer(x, third));
+  EXPECT_EQ(x.viewableTopWindows().size(), 1u);
+}
+
+// Runs with the real program: a bare name starts the program of that name
+// from PATH, with no argument, in the home folder (never the data folder's
+// file of that name); a name that starts nothing shows a box saying so, and
+// only then is its entry cleared.
+TEST_F(EndToEnd, RunsStartWhatTheyNameAndAFailedRunSaysSo) {
+  copyRuntimeData(dir());
+  const std::filesystem::path bin = dir() / "bin", home = dir() / "home";
+  std::filesystem::create_directories(bin);
+  std::filesystem::create_directories(home);
+  const std::string log = (dir() / "probe.log").string();
+  const auto script = [&](const std::filesystem::path &p, const std::string &what) {
+    std::ofstream(p) << "#!/bin/sh\nprintf '%s|%s|%s\\n' '" << what << "' \"$PWD\" \"$*\" > '" << log
+                     << ".tmp'\nmv '" << log << ".tmp' '" << log << "'\n";
+    std::filesystem::permissions(p, std::filesystem::perms::owner_all);
+  };
+  script(bin / "calixo-probe", "path");
+  script(dir() / "calixo-probe", "data folder");
+  ASSERT_TRUE(writeTimeList({{2026, 12, 8, 7, 0, "calixo-probe", 1}, {2026, 12, 8, 7, 0, "calixo-missing", 1}}));
+  const std::string keptPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  const std::string keptHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+  ::setenv("PATH", (bin.string() + ":" + keptPath).c_str(), 1);
+  ::setenv("HOME", home.c_str(), 1);
+  X x;
+  Program calixo(dir(), "2026-12-08 06:59:50");
+  ::setenv("PATH", keptPath.c_str(), 1);
+  ::setenv("HOME", keptHome.c_str(), 1);
+  ASSERT_TRUE(x.ok()) << "no X display";
+  const std::vector<TopWindow> windows = waitForWindows(x, 1, 8s);
+  ASSERT_EQ(windows.size(), 1u);
+  const TopWindow box = waitForNewWindow(x, {windows[0].id}, 20s);
+  ASSERT_NE(box.id, 0u) << "the failed run showed no box";
+  EXPECT_EQ(fieldOfEveryRecord("TIMELIST", "SET"), (std::vector<int>{0, 0}));
+  const auto logged = std::chrono::steady_clock::now() + 5s;
+  while (!std::filesystem::exists(log) && std::chrono::steady_clock::now() < logged)
+    std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(readFile(log), "path|" + home.string() + "|\n");
+  std::this_thread::sleep_for(300ms);  // its first paint
+  x.grab(box).save(QStringLiteral(CALIXO_FAILED_RUN_SCREENSHOT), "PNG");
+  EXPECT_TRUE(answer(x, box));
 }
 
 }  // namespace

@@ -204,6 +204,71 @@ void TTimeTable::ClearAlarm(int RecNo) {
   }
 }
 
+namespace {
+
+bool isSetEntryAt(dbf::TDbfDataSet &t, int64_t day, int hour, int minute) {
+  if (t.IntegerGet("SET") == 0 || static_cast<int64_t>(t.FloatGet("DATE")) != day)
+    return false;
+  int32_t h = 0, m = 0, sec = 0;
+  splitTimeFraction(t.FloatGet("TIME"), h, m, sec);
+  return h == hour && m == minute;
+}
+
+}  // namespace
+
+void TTimeTable::ClearAlarmAt(int RecNo, int64_t day, int hour, int minute) {
+  int found = 0;
+  {
+    TBusyGuard busy(m_busy);
+    if (!busy.owns())
+      return;
+    try {
+      const int count = m_table.RecordCount();
+      if (RecNo >= 1 && RecNo <= count) {
+        m_table.GotoPosition(RecNo);
+        if (isSetEntryAt(m_table, day, hour, minute))
+          found = RecNo;
+      }
+      for (int n = 1; !found && n <= count; ++n) {
+        m_table.GotoPosition(n);
+        if (isSetEntryAt(m_table, day, hour, minute))
+          found = n;
+      }
+    } catch (const std::exception &) {
+      // Not found: nothing is cleared.
+    }
+  }
+  if (found)
+    ClearAlarm(found);
+}
+
+void TTimeTable::LoadSetEntriesBefore(int64_t day, TTimeList &List, std::vector<int64_t> &days) {
+  TBusyGuard busy(m_busy);
+  if (!busy.owns())
+    return;
+  List.clear();
+  days.clear();
+  try {
+    const int count = m_table.RecordCount();
+    for (int n = 1; n <= count; ++n) {
+      m_table.GotoPosition(n);
+      const int64_t date = static_cast<int64_t>(m_table.FloatGet("DATE"));
+      if (date >= day || m_table.IntegerGet("SET") == 0)
+        continue;
+      auto entry = std::make_shared<STIMELISTDATA>();
+      entry->RecNo = n;
+      entry->Text = m_table.StringGet("DO");
+      entry->SetFlag = 1;
+      entry->RunFlag = m_table.IntegerGet("RUN");
+      splitTimeFraction(m_table.FloatGet("TIME"), entry->Hour, entry->Minute, entry->Second);
+      List.push_back(entry);
+      days.push_back(date);
+    }
+  } catch (const std::exception &) {
+    // A table error ends the scan quietly with what was read so far.
+  }
+}
+
 bool TTimeTable::PurgeMonthBefore(int year, int month) {
   int py = year, pm = month - 1;
   if (pm < 1) {

@@ -102,6 +102,13 @@ public:
   void SaveEntry(int Year, int Month, int Day, const STIMELISTDATAPtr &Row, int Op);
   // Stores SET = 0 in record RecNo (an alarm that fired).
   void ClearAlarm(int RecNo);
+  // Stores SET = 0 in the set entry of that date and minute: record RecNo
+  // while it still is that entry, else the first such record (a compaction
+  // or another copy of the program may have moved it). Nothing when none is.
+  void ClearAlarmAt(int RecNo, int64_t day, int hour, int minute);
+  // The set entries of every date before day, in file order; days receives
+  // each entry's date.
+  void LoadSetEntriesBefore(int64_t day, TTimeList &List, std::vector<int64_t> &days);
   // Deletes every entry of the month before (year, month) and compacts the
   // file; nothing when the table is closed or holds no record. Errors pass
   // through. Returns true when the file was compacted.

@@ -164,7 +164,7 @@ TEST_F(FormMBTest, ThreeSecondsGoInThirdsThenStopAndRemind) {
   timers.advance(500);
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].at, 3500);
-  EXPECT_EQ(shown[0].text, QStringLiteral("喝水"));
+  EXPECT_EQ(shown[0].text, QStringLiteral("喝水\n表一（3秒）"));
   EXPECT_FALSE(box(0)->isChecked());
   EXPECT_EQ(bar(0), 0);
   EXPECT_FALSE(form->expiryTimerEnabled(0));
@@ -184,7 +184,7 @@ TEST_F(FormMBTest, AlignedWithTheTickTheBarStillReachesFull) {
   timers.advance(1);
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_TRUE(sawFull);
-  EXPECT_EQ(shown[0].text, QString());  // an empty reminder gives an empty box
+  EXPECT_EQ(shown[0].text, QStringLiteral("表一（3秒）"));  // an empty reminder still names its channel
 }
 
 TEST_F(FormMBTest, FiveMinutesMoveInStepsOfTwentyAndRemindAtThreeHundredSeconds) {
@@ -200,7 +200,7 @@ TEST_F(FormMBTest, FiveMinutesMoveInStepsOfTwentyAndRemindAtThreeHundredSeconds)
   }
   EXPECT_EQ(steps, (std::vector<int>{20, 40, 60, 80, 100, 0}));
   EXPECT_EQ(shown[0].at, 250 + 300000);
-  EXPECT_EQ(shown[0].text, QStringLiteral("开会"));
+  EXPECT_EQ(shown[0].text, QStringLiteral("开会\n表一（5分）"));
 }
 
 TEST_F(FormMBTest, OneMinuteIsFullUntilItExpires) {
@@ -248,9 +248,9 @@ TEST_F(FormMBTest, BothChannelsRunAtOnceAndTheOtherGoesOnWhileABoxIsOpen) {
   };
   timers.advance(3000);
   ASSERT_EQ(shown.size(), 2u);
-  EXPECT_EQ(shown[0].text, QStringLiteral("one"));
+  EXPECT_EQ(shown[0].text, QStringLiteral("one\n表一（3秒）"));
   EXPECT_EQ(shown[0].at, 3000);
-  EXPECT_EQ(shown[1].text, QStringLiteral("two"));
+  EXPECT_EQ(shown[1].text, QStringLiteral("two\n表二（1分）"));
   EXPECT_EQ(shown[1].at, 60000);
   EXPECT_FALSE(box(0)->isChecked());
   EXPECT_FALSE(box(1)->isChecked());
@@ -275,7 +275,7 @@ TEST_F(FormMBTest, ReadsTheReminderWhenTheTimeIsUp) {
   edit(0)->setText(QStringLiteral("after"));
   timers.advance(2000);
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].text, QStringLiteral("after"));
+  EXPECT_EQ(shown[0].text, QStringLiteral("after\n表一（2秒）"));
 }
 
 TEST_F(FormMBTest, IsShapedByItsRegionFile) {

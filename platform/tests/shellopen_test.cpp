@@ -67,14 +67,28 @@ TEST_F(ShellOpenTest, DocumentsAndUrlsGoToTheDesktopOpener) {
   EXPECT_EQ(waitForLog(), "https://example.org/a b\n");
 }
 
-// A bare name is a program found in PATH, started like a path to one; a
-// name PATH does not hold as an executable file, or a text with more than a
-// name, still goes to the desktop's opener.
+// A bare name is a program found in PATH, started with no argument in the
+// home folder; it is never taken from the current folder, and a name that
+// names nothing fails with a reason. The opener never gets a text that
+// starts with "-".
 TEST_F(ShellOpenTest, ABareProgramNameIsLookedUpInPath) {
   const fs::path bin = m_dir / "bin";
   fs::create_directories(bin);
-  const std::string program = recorder("calixo-run-probe");
-  fs::rename(program, bin / "calixo-run-probe");
+  std::ofstream(bin / "calixo-run-probe") << "#!/bin/sh\nprintf '%s|%s\\n' \"$PWD\" \"$*\" > '" << m_log
+                                          << ".tmp'\nmv '" << m_log << ".tmp' '" << m_log << "'\n";
+  fs::permissions(bin / "calixo-run-probe", fs::perms::owner_all);
+  const fs::path home = m_dir / "home";
+  fs::create_directories(home);
+  const char *oldHome = std::getenv("HOME");
+  const std::string keptHome = oldHome ? oldHome : "";
+  ::setenv("HOME", home.c_str(), 1);
+  // Files of the current folder that share a name with a program or an option.
+  const fs::path data = m_dir / "data";
+  fs::create_directories(data);
+  const fs::path keptCwd = fs::current_path();
+  fs::current_path(data);
+  recorder("data/calixo-run-probe");
+  std::ofstream(data / "-rf") << "a document";
   std::ofstream(bin / "calixo-not-executable") << "#!/bin/sh\n";
   const char *oldPath = std::getenv("PATH");
   const std::string keptPath = oldPath ? oldPath : "";
@@ -91,23 +105,36 @@ TEST_F(ShellOpenTest, ABareProgramNameIsLookedUpInPath) {
     ShellOpenResult result;
     const char *log;
   } rows[] = {
-      {"calixo-run-probe", ShellOpenResult::StartedProgram, "calixo-run-probe\n"},
-      {"calixo-not-executable", ShellOpenResult::HandedToOpener, "opener calixo-not-executable\n"},
-      {"calixo-no-such-program", ShellOpenResult::HandedToOpener, "opener calixo-no-such-program\n"},
-      {"calixo-run-probe --help", ShellOpenResult::HandedToOpener, "opener calixo-run-probe --help\n"},
+      {"calixo-run-probe", ShellOpenResult::StartedProgram, nullptr},
+      {"calixo-not-executable", ShellOpenResult::Failed, ""},
+      {"calixo-no-such-program", ShellOpenResult::Failed, ""},
+      {"calixo-run-probe --help", ShellOpenResult::Failed, ""},
+      {"-rf", ShellOpenResult::HandedToOpener, "opener"},
   };
   for (const auto &row : rows) {
     fs::remove(m_log);
-    EXPECT_EQ(calixo::shellOpen(row.text), row.result) << row.text;
-    EXPECT_EQ(waitForLog(), row.log) << row.text;
+    const calixo::ShellOpenOutcome got = calixo::shellOpen(row.text);
+    EXPECT_EQ(got.Result, row.result) << row.text;
+    EXPECT_EQ(got.Reason.empty(), row.result != ShellOpenResult::Failed) << row.text;
+    if (row.result == ShellOpenResult::Failed)
+      continue;
+    const std::string expected = row.log ? "opener " + data.string() + "/-rf\n" : home.string() + "|\n";
+    EXPECT_EQ(waitForLog(), expected) << row.text;
   }
+  fs::current_path(keptCwd);
+  ::setenv("HOME", keptHome.c_str(), 1);
   ::setenv("PATH", keptPath.c_str(), 1);
 }
 
-TEST_F(ShellOpenTest, NothingToOpenFailsQuietly) {
+TEST_F(ShellOpenTest, NothingToOpenFailsWithAReason) {
   calixo::setDesktopOpener((m_dir / "no-such-opener").string());
-  EXPECT_EQ(calixo::shellOpen(""), ShellOpenResult::Failed);
-  EXPECT_EQ(calixo::shellOpen("/no/such/file"), ShellOpenResult::Failed);
+  const std::string doc = (m_dir / "plan.txt").string();
+  std::ofstream(doc) << "text";
+  for (const std::string &text : {std::string(), std::string("/no/such/file"), doc}) {
+    const calixo::ShellOpenOutcome got = calixo::shellOpen(text);
+    EXPECT_EQ(got.Result, ShellOpenResult::Failed) << text;
+    EXPECT_FALSE(got.Reason.empty()) << text;
+  }
 }
 
 }  // namespace

@@ -53,13 +53,40 @@ QString programTitle() {
   return name.left(1) + name.mid(1).toLower();
 }
 
-void showMessage(const QString &text, QWidget *owner) {
+void showMessage(const QString &text, QWidget *owner) { showMessage(text, owner, {}); }
+
+void showMessage(const QString &text, QWidget *owner, const std::function<void()> &shown) {
+  if (messageHook()) {
+    messageHook()(text);
+    if (shown)
+      shown();
+    return;
+  }
+  QMessageBox box(QMessageBox::NoIcon, programTitle(), text, QMessageBox::Ok, owner);
+  box.setWindowModality(Qt::ApplicationModal);
+  box.show();
+  if (shown)
+    shown();
+  box.exec();
+}
+
+void showMessageBeside(const QString &text) {
   if (messageHook()) {
     messageHook()(text);
     return;
   }
-  QMessageBox box(QMessageBox::NoIcon, programTitle(), text, QMessageBox::Ok, owner);
-  box.exec();
+  static int open = 0;
+  auto *box = new QMessageBox(QMessageBox::NoIcon, programTitle(), text, QMessageBox::Ok);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::NonModal);
+  QObject::connect(box, &QObject::destroyed, [] { --open; });
+  box->show();
+  const int step = 32 * (open++ % 8);
+  box->move(box->pos() + QPoint(step, step));
+  // Not modal, so nothing gives it the focus by itself: Enter answers it
+  // like any other box.
+  box->raise();
+  box->activateWindow();
 }
 
 void setMessageHook(MessageHook hook) {

@@ -22,6 +22,14 @@ QString programTitle();
 
 // A modal box with the program's title, the text and one OK button.
 void showMessage(const QString &text, QWidget *owner = nullptr);
+// The same; shown runs once the box is on the screen, before it is answered
+// (an alarm is cleared only once its box was shown).
+void showMessage(const QString &text, QWidget *owner, const std::function<void()> &shown);
+
+// A box that does not block: the program goes on and a later box does not
+// hide it (each new one opens a little below and right of those still
+// open). Answered with OK like the others; tests' hook gets its text.
+void showMessageBeside(const QString &text);
 
 // The general error report: a message box with the error's English text.
 // Every exception that no window code catches ends up here and the program

@@ -103,11 +103,15 @@ TMainTIMELIST::TMainTIMELIST(TTimeListOwner *owner)
   };
   DrawGridTimeList->OnAcceptText = [this](const QString &text) {
     std::string gbk;
-    if (calixo::toGbk(text, gbk))
+    const bool encodable = calixo::toGbk(text, gbk);
+    if (encodable && gbk.size() <= kTextBytes)
       return true;
-    // Shown once the editor has dropped the character; a message box inside
-    // the editor's own check would re-enter it.
-    QTimer::singleShot(0, this, [this] { calixo::showMessage(QStringLiteral("该字符无法保存"), this); });
+    // Shown once the editor has dropped the edit; a message box inside the
+    // editor's own check would re-enter it. An edit that would outgrow DO is
+    // refused whole, so nothing typed is lost without a word.
+    const QString message = encodable ? QStringLiteral("计划最多保存249个字节，多出的文字没有加入")
+                                      : QStringLiteral("该字符无法保存");
+    QTimer::singleShot(0, this, [this, message] { calixo::showMessage(message, this); });
     return false;
   };
   DrawGridTimeList->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -111,18 +111,18 @@ TEST_F(TimeListTest, CancelledEntriesAreNeverAwaitedAndTheEarliestWins) {
   store(10, 0, 1, "ten again");
   store(8, 0, 1, "early");
   // Stored after 11:00, the 8:00 and 10:00 entries are awaited first: none
-  // of the three is lost. Of the two at 10:00 the first stored fires.
+  // of the three is lost. Both entries of 10:00 fire, in the order stored.
   EXPECT_EQ(form->AlarmClock->NextAlarm.Text, "early");
   tickAt(8, 0, 0);
   tickAt(9, 0, 0);
   tickAt(10, 0, 0);
   tickAt(11, 0, 0);
   EXPECT_EQ(messages, (std::vector<QString>{QStringLiteral("early"), QStringLiteral("ten"),
-                                            QStringLiteral("late")}));
+                                            QStringLiteral("ten again"), QStringLiteral("late")}));
   const TTimeList l = today();
   ASSERT_EQ(l.size(), 5u);
   EXPECT_EQ(l[3]->Text, "ten again");
-  EXPECT_EQ(l[3]->SetFlag, 1) << "its minute passed while the other 10:00 entry fired";
+  EXPECT_EQ(l[3]->SetFlag, 0) << "the second entry of 10:00 fired too";
 }
 
 // The program runs overnight: at the first tick of a new date the old
@@ -154,10 +154,10 @@ TEST_F(TimeListTest, AlarmsOfTheNextDayFireAcrossMidnight) {
   EXPECT_EQ(l[2]->SetFlag, 0);
 }
 
-// A day whose pending minute was slept through: the entry is dropped when
-// the clock is next seen on another date, never fired at its time of day on
-// that date, and keeps SET; the new date's entry of that minute fires.
-TEST_F(TimeListTest, AnEntryArmedForAnEarlierDateNeverFiresLate) {
+// A day whose pending minute was slept through: the entry fires, naming its
+// time, as soon as the clock is next seen, on another date; the new date's
+// entry of that minute fires at its minute.
+TEST_F(TimeListTest, AnEntryOfAnEarlierDateSleptThroughFiresLateNamingItsTime) {
   clock.set({2024, 5, 15, 9, 0, 0, 0});
   create();
   store(10, 0, 1, "the 15th");
@@ -167,21 +167,22 @@ TEST_F(TimeListTest, AnEntryArmedForAnEarlierDateNeverFiresLate) {
     int day, hour, minute;
     std::vector<QString> shown;
   } steps[] = {
-      {16, 10, 0, {}},  // a whole day later, at the armed time of day
-      {17, 9, 59, {}},
-      {17, 10, 0, {QStringLiteral("the 17th")}},
+      {16, 10, 0, {QStringLiteral("10:00 the 15th")}},  // a whole day later
+      {17, 9, 59, {QStringLiteral("10:00 the 15th")}},
+      {17, 10, 0, {QStringLiteral("10:00 the 15th"), QStringLiteral("the 17th")}},
   };
   for (const auto &step : steps) {
     clock.set({2024, 5, step.day, step.hour, step.minute, 0, 0});
     form->AlarmClock->OnTimerClockTimer();
     EXPECT_EQ(messages, step.shown) << step.day << " " << step.hour << ":" << step.minute;
   }
-  EXPECT_EQ(today()[0]->SetFlag, 1) << "the 15th's entry never fired";
+  EXPECT_EQ(today()[0]->SetFlag, 0) << "the 15th's entry fired late";
 }
 
-// The machine slept through an armed minute of today: that entry is not
-// fired late and keeps SET, and the day's later entries still fire.
-TEST_F(TimeListTest, AMinuteSleptThroughDoesNotBlockTheDaysLaterAlarms) {
+// The machine slept through a minute of today: that entry fires as soon as
+// the clock is seen again, naming its time, and the day's later entries
+// still fire.
+TEST_F(TimeListTest, AMinuteSleptThroughFiresOnWakingAndTheDaysLaterAlarmsToo) {
   clock.set({2024, 5, 15, 9, 0, 0, 0});
   create();
   store(10, 0, 1, "slept through");
@@ -191,8 +192,62 @@ TEST_F(TimeListTest, AMinuteSleptThroughDoesNotBlockTheDaysLaterAlarms) {
   tickAt(10, 20, 30);  // woken during the 10:20 minute
   tickAt(10, 20, 31);
   tickAt(11, 0, 0);
-  EXPECT_EQ(messages, (std::vector<QString>{QStringLiteral("just now"), QStringLiteral("eleven")}));
-  EXPECT_EQ(today()[0]->SetFlag, 1) << "the missed entry never fired";
+  EXPECT_EQ(messages, (std::vector<QString>{QStringLiteral("10:00 slept through"), QStringLiteral("just now"),
+                                            QStringLiteral("eleven")}));
+  EXPECT_EQ(today()[0]->SetFlag, 0) << "the missed entry fired on waking";
+}
+
+// Midnight moves the program to the new day: the selection that was on
+// today, with the month, and the time-list window; a plan typed after
+// midnight is stored under the new date and fires.
+TEST_F(TimeListTest, MidnightMovesTheSelectionAndTheTimeListAndAPlanTypedAfterItFires) {
+  clock.set({2024, 5, 31, 23, 59, 58, 0});
+  create();
+  clock.set({2024, 6, 1, 0, 0, 0, 0});
+  form->AlarmClock->OnTimerClockTimer();
+  EXPECT_EQ(std::vector<int>({SelYear, SelMonth, SelDay}), std::vector<int>({2024, 6, 1}));
+  EXPECT_EQ(list->EditDay->text(), QStringLiteral("2024年6月1日"));
+  clock.set({2024, 6, 1, 0, 10, 0, 0});
+  form->AlarmClock->OnTimerClockTimer();
+  store(0, 30, 1, "plan");
+  TTimeList l;
+  form->LoadDayEntries(2024, 6, 1, l);
+  ASSERT_EQ(l.size(), 1u);
+  clock.set({2024, 6, 1, 0, 30, 0, 0});
+  form->AlarmClock->OnTimerClockTimer();
+  EXPECT_EQ(messages, std::vector<QString>{QStringLiteral("plan")});
+}
+
+// Set entries of earlier dates, never fired while the program was not
+// running, are shown once at the start in one box, oldest first, and
+// cleared; [Reminders] CatchUp=0 keeps them silent and set.
+TEST_F(TimeListTest, MissedEntriesOfEarlierDatesAreShownOnceAtTheStart) {
+  for (const bool catchUp : {true, false}) {
+    SCOPED_TRACE(catchUp);
+    for (const auto &f : std::filesystem::directory_iterator("."))
+      if (QString::fromStdString(f.path().filename().string()).compare("TimeList.dbf", Qt::CaseInsensitive) == 0)
+        std::filesystem::remove(f.path());
+    std::ofstream("Calixo.ini", std::ios::app) << "[Reminders]\nCatchUp=" << (catchUp ? 1 : 0) << "\n";
+    create();
+    storeOn(2024, 5, 14, 9, 0, 1, "yesterday");
+    storeOn(2024, 5, 12, 18, 30, 1, "sunday");
+    storeOn(2024, 5, 14, 8, 0, 0, "cancelled");
+    list.reset();
+    form.reset();
+    messages.clear();
+    create();
+    QCoreApplication::processEvents();
+    const std::vector<QString> expected{
+        QStringLiteral("错过的提醒\n2024-05-12 18:30 sunday\n2024-05-14 9:00 yesterday")};
+    EXPECT_EQ(messages, catchUp ? expected : std::vector<QString>{});
+    TTimeList l;
+    form->LoadDayEntries(2024, 5, 14, l);
+    ASSERT_EQ(l.size(), 2u);
+    EXPECT_EQ(l[0]->SetFlag, catchUp ? 0 : 1);
+    list.reset();
+    form.reset();
+    std::filesystem::remove("Calixo.ini");
+  }
 }
 
 TEST_F(TimeListTest, RunEntryStartsTheProgramWithItsPathAsArgument) {
@@ -316,6 +371,25 @@ TEST_F(TimeListTest, EditorRefusesCharactersGbkCannotStore) {
   const TTimeList l = today();
   ASSERT_EQ(l.size(), 1u);
   EXPECT_EQ(l[0]->Text, "\xD6\xD0");
+
+  // Typing stops at the field's 249 bytes, with a message: "中" and 123
+  // more fill 248, a 125th does not fit, one ASCII letter does.
+  messages.clear();
+  auto commit = [edit](const QString &text) {
+    QInputMethodEvent e;
+    e.setCommitString(text);
+    QCoreApplication::sendEvent(edit, &e);
+  };
+  for (int i = 0; i < 123; ++i)
+    commit(QStringLiteral("中"));
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(messages.empty());
+  commit(QStringLiteral("中"));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(messages, std::vector<QString>{QStringLiteral("计划最多保存249个字节，多出的文字没有加入")});
+  QTest::keyClicks(edit, QStringLiteral("a"));
+  EXPECT_EQ(edit->text(), QString(124, QChar(0x4E2D)) + QStringLiteral("a"));
+  EXPECT_EQ(today()[0]->Text.size(), 249u);
 }
 
 TEST_F(TimeListTest, LongTextIsCutOnACharacterBoundary) {
