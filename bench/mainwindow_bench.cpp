@@ -238,6 +238,9 @@ BENCHMARK(BM_MonthChangePainted)
     ->Args({10000, 0})
     ->Args({10000, 1})
     ->Args({10000, 2})
+    ->Args({100000, 0})
+    ->Args({100000, 1})
+    ->Args({100000, 2})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

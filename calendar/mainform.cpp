@@ -238,7 +238,10 @@ void TMainForm::LayoutMonth(int year, int month) {
   const SMonthLayout layout = monthCells(year, month, DaysInMonth(year, month));
   FirstCell = layout.FirstCell;
   DayCells = layout.DayCells;
-  const std::vector<int32_t> marks = m_timeTable->DayMarks(year, month, layout.Days);
+  // The pass that marks the days also notes the selected day's records for
+  // the time list, which RefreshMonth shows next.
+  const int shown = year == SelYear && month == SelMonth ? SelDay : 0;
+  const std::vector<int32_t> marks = m_timeTable->DayMarks(year, month, layout.Days, shown);
   for (int d = 1; d <= layout.Days; ++d)
     HasEntries[static_cast<size_t>(FirstCell + d - 1)] = marks[static_cast<size_t>(d - 1)];
 }
@@ -247,6 +250,7 @@ void TMainForm::RefreshMonth() {
   LayoutMonth(SelYear, SelMonth);
   if (m_showDay)
     m_showDay(SelYear, SelMonth, SelDay);
+  m_timeTable->DropNotedDay();
   DrawGridDate->update();
   setMonthLabels();
   showSelectedDayAsCurrent();

@@ -65,6 +65,7 @@ bool TTimeTable::CreateTimeTableIfMissing() {
 }
 
 void TTimeTable::OpenTable() {
+  m_noted = {};
   if (m_table.Active())
     m_table.Close();
   m_table.SetTableName(calixo::resolveFileName(kTimeTableFile));
@@ -91,13 +92,13 @@ void TTimeTable::LoadDayEntries(int Year, int Month, int Day, TTimeList &List) {
   if (!busy.owns())
     return;
   List.clear();
+  const int64_t dn = calixo::dayNumber(Year, Month, Day);
+  NotedDay noted = std::move(m_noted);
+  m_noted = {};
   try {
-    m_navigator.BtnClick(dbf::TDbfNavigator::nbTop);
-    const dbf::LocateKey key = dateKey(Year, Month, Day);
-    if (!m_table.Locate("DATE", key))
-      return;
-    for (;;) {
-      const int n = m_table.RecNo();
+    const std::vector<int> records = noted.dayNumber == dn ? std::move(noted.records) : recordsOfDay(dn);
+    for (const int n : records) {
+      m_table.GotoPhysical(n);
       auto entry = std::make_shared<STIMELISTDATA>();
       entry->RecNo = n;
       List.push_back(entry);
@@ -105,17 +106,40 @@ void TTimeTable::LoadDayEntries(int Year, int Month, int Day, TTimeList &List) {
       entry->SetFlag = m_table.IntegerGet("SET");
       entry->RunFlag = m_table.IntegerGet("RUN");
       splitTimeFraction(m_table.FloatGet("TIME"), entry->Hour, entry->Minute, entry->Second);
-      if (!m_table.LocateNext("DATE", key, n))
-        break;
     }
   } catch (const std::exception &) {
     // A table error ends the load quietly with what was read so far.
   }
 }
 
+const dbf::FieldDef *TTimeTable::dateField() const {
+  if (!m_table.Active())
+    return nullptr;
+  for (const dbf::FieldDef &f : m_table.Fields())
+    if (sameName(f.name, "DATE"))
+      return &f;
+  return nullptr;
+}
+
+std::vector<int> TTimeTable::recordsOfDay(int64_t dn) {
+  std::vector<int> records;
+  const dbf::FieldDef *date = dateField();
+  if (!date)
+    return records;
+  const double key = static_cast<double>(dn);
+  m_table.ScanRecords([&](int n, const char *rec) {
+    double v = 0;
+    if (!dbf::RecordDeleted(rec) && dbf::NumberAt(rec, *date, v) && v == key)
+      records.push_back(n);
+    return true;
+  });
+  return records;
+}
+
 void TTimeTable::SaveEntry(int Year, int Month, int Day, const STIMELISTDATAPtr &Row, int Op) {
   if (!Row)
     return;
+  m_noted = {};
   {
     TBusyGuard busy(m_busy);
     if (!busy.owns())
@@ -156,6 +180,7 @@ void TTimeTable::SaveEntry(int Year, int Month, int Day, const STIMELISTDATAPtr 
 }
 
 void TTimeTable::ClearAlarm(int RecNo) {
+  m_noted = {};
   TBusyGuard busy(m_busy);
   if (!busy.owns())
     return;
@@ -174,6 +199,7 @@ void TTimeTable::ClearAlarm(int RecNo) {
 }
 
 bool TTimeTable::PurgeMonthBefore(int year, int month) {
+  m_noted = {};
   int py = year, pm = month - 1;
   if (pm < 1) {
     pm = 12;
@@ -206,16 +232,40 @@ bool TTimeTable::PurgeMonthBefore(int year, int month) {
   return true;
 }
 
-std::vector<int32_t> TTimeTable::DayMarks(int year, int month, int days) {
+std::vector<int32_t> TTimeTable::DayMarks(int year, int month, int days, int showDay) {
   std::vector<int32_t> marks(static_cast<size_t>(days > 0 ? days : 0), 0);
+  m_noted = {};
   TBusyGuard busy(m_busy);
-  if (!busy.owns())
+  if (!busy.owns() || days <= 0)
     return marks;
+  const dbf::FieldDef *date = dateField();
+  if (!date)
+    return marks;
+  const double first = static_cast<double>(calixo::dayNumber(year, month, 1));
+  const double shown = first + showDay - 1;
+  const bool noteDay = showDay >= 1 && showDay <= days;
+  NotedDay noted;
   try {
-    for (int d = 1; d <= days; ++d)
-      marks[static_cast<size_t>(d - 1)] = m_table.Locate("DATE", dateKey(year, month, d)) ? 1 : 0;
+    // One pass: a record marks its day when its DATE is exactly a whole day
+    // number of the month, which is what a search for that day would match.
+    m_table.ScanRecords([&](int n, const char *rec) {
+      double v = 0;
+      if (dbf::RecordDeleted(rec) || !dbf::NumberAt(rec, *date, v))
+        return true;
+      const double d = v - first;
+      if (d >= 0 && d < days && v == std::floor(v)) {
+        marks[static_cast<size_t>(d)] = 1;
+        if (noteDay && v == shown)
+          noted.records.push_back(n);
+      }
+      return true;
+    });
+    if (noteDay) {
+      noted.dayNumber = static_cast<int64_t>(shown);
+      m_noted = std::move(noted);
+    }
   } catch (const std::exception &) {
-    // The remaining days stay unmarked; nothing is reported.
+    // The days not seen yet stay unmarked; nothing is reported.
   }
   return marks;
 }

@@ -100,19 +100,35 @@ public:
   // through. Returns true when the file was compacted.
   bool PurgeMonthBefore(int year, int month);
 
-  // For the month grid: for d = 1..days, 1 when the table holds a record of
-  // that date. An engine error leaves the remaining days 0; a busy table gives
-  // all 0 without touching it.
-  std::vector<int32_t> DayMarks(int year, int month, int days);
+  // For the month grid, in one pass over the table: for d = 1..days, 1 when
+  // a live record has that date (records marked deleted count for nothing).
+  // With showDay (1..days) the same pass notes that day's records, and the
+  // LoadDayEntries of that date that follows reads only those. A read error
+  // leaves the days not seen yet unmarked; a busy table gives all 0 without
+  // touching it.
+  std::vector<int32_t> DayMarks(int year, int month, int days, int showDay = 0);
+  // Forgets the records DayMarks noted for the day to be shown.
+  void DropNotedDay() { m_noted = {}; }
 
   dbf::TDbfDataSet &table() { return m_table; }
   dbf::TDbfNavigator &navigator() { return m_navigator; }
 
 private:
+  // The live records whose DATE is day number dn, in file order.
+  std::vector<int> recordsOfDay(int64_t dn);
+  // The field DATE of the open table, or nullptr.
+  const dbf::FieldDef *dateField() const;
+
+  struct NotedDay {
+    int64_t dayNumber = -1;
+    std::vector<int> records;
+  };
+
   dbf::TDbfDataSet &m_table;
   dbf::TDbfNavigator m_navigator;
   bool &m_busy;
   Hooks m_hooks;
+  NotedDay m_noted;
 };
 
 // The key Locate compares with DATE: the date's day number.
