@@ -130,11 +130,11 @@ public:
   void ReplaceByPackedCopy(const std::string &scratch = "pp",
                            const std::vector<int> &leaveOut = {});
 
-  // Hands every physical record in file order, deleted ones included, to
-  // visit(record number, record bytes with the deletion flag first), reading
-  // the file in large blocks; visit returns false to stop. The current
-  // record does not move.
-  void ScanRecords(const std::function<bool(int recNo, const char *record)> &visit);
+  // Hands every physical record from record `from` on in file order, deleted
+  // ones included, to visit(record number, record bytes with the deletion
+  // flag first), reading the file in large blocks; visit returns false to
+  // stop. The current record does not move.
+  void ScanRecords(const std::function<bool(int recNo, const char *record)> &visit, int from = 1);
   // Appends a record of this table's layout byte for byte (as live), the way
   // Insert, field puts and Post would.
   void AppendRecordBytes(const std::string &record);

@@ -18,7 +18,7 @@ bool NumberAt(const char *record, const FieldDef &field, double &out) {
 
 bool RecordDeleted(const char *record) { return static_cast<uint8_t>(record[0]) == format::kDeleted; }
 
-void TDbfDataSet::ScanRecords(const std::function<bool(int recNo, const char *record)> &visit) {
+void TDbfDataSet::ScanRecords(const std::function<bool(int recNo, const char *record)> &visit, int from) {
   checkActive();
   endPendingChange();
   Impl &d = *m_impl;
@@ -27,7 +27,7 @@ void TDbfDataSet::ScanRecords(const std::function<bool(int recNo, const char *re
     return;
   const size_t perBlock = std::max<size_t>(1, kScanBlock / recLen);
   std::vector<char> block(perBlock * recLen);
-  for (uint32_t n = 1; n <= d.count;) {
+  for (uint32_t n = from < 1 ? 1 : static_cast<uint32_t>(from); n <= d.count;) {
     const size_t want = std::min<size_t>(perBlock, d.count - n + 1);
     size_t got = 0;
     if (int e = d.file->readAt(d.recordOffset(n), block.data(), want * recLen, got))

@@ -1,5 +1,7 @@
 #include "timetable.h"
 
+#include "timehistory.h"
+
 #include "clock.h"
 #include "filenames.h"
 
@@ -7,6 +9,8 @@
 #include <cctype>
 #include <cmath>
 #include <stdexcept>
+
+#include <sys/stat.h>
 
 const std::vector<dbf::FieldDef> &timeTableSchema() {
   static const std::vector<dbf::FieldDef> fields = {
@@ -121,18 +125,51 @@ const dbf::FieldDef *TTimeTable::dateField() const {
   return nullptr;
 }
 
+bool TTimeTable::syncDates() {
+  const dbf::FieldDef *date = dateField();
+  if (!date) {
+    m_dates.clear();
+    return false;
+  }
+  // Another file under the path (a compaction renamed over it, a reopen)
+  // or fewer records than read: start over.
+  struct stat st {};
+  const std::string &path = m_table.FilePath();
+  const uint64_t file = ::stat(path.c_str(), &st) == 0 ? static_cast<uint64_t>(st.st_ino) : 0;
+  const size_t count = static_cast<size_t>(m_table.RecordCount());
+  if (path != m_datesPath || file != m_datesFile || count < m_dates.size()) {
+    m_dates.clear();
+    m_datesPath = path;
+    m_datesFile = file;
+  }
+  if (m_dates.size() == count)
+    return true;
+  m_dates.reserve(count);
+  try {
+    m_table.ScanRecords(
+        [&](int, const char *rec) {
+          double v = 0;
+          const bool whole = !dbf::RecordDeleted(rec) && dbf::NumberAt(rec, *date, v) &&
+                             v == std::floor(v) && std::fabs(v) < 1e15;
+          m_dates.push_back(whole ? static_cast<int64_t>(v) : kNoDay);
+          return true;
+        },
+        static_cast<int>(m_dates.size()) + 1);
+  } catch (...) {
+    m_dates.clear();
+    m_datesPath.clear();
+    throw;
+  }
+  return true;
+}
+
 std::vector<int> TTimeTable::recordsOfDay(int64_t dn) {
   std::vector<int> records;
-  const dbf::FieldDef *date = dateField();
-  if (!date)
+  if (!syncDates())
     return records;
-  const double key = static_cast<double>(dn);
-  m_table.ScanRecords([&](int n, const char *rec) {
-    double v = 0;
-    if (!dbf::RecordDeleted(rec) && dbf::NumberAt(rec, *date, v) && v == key)
-      records.push_back(n);
-    return true;
-  });
+  for (size_t i = 0; i < m_dates.size(); ++i)
+    if (m_dates[i] == dn)
+      records.push_back(static_cast<int>(i) + 1);
   return records;
 }
 
@@ -217,19 +254,34 @@ bool TTimeTable::PurgeMonthBefore(int year, int month) {
   // it the table stays exactly as it was, so a crash in the middle leaves
   // either every record or the compacted table, and never a table whose
   // deleted records would make record numbers differ from positions.
-  std::vector<int> purged;
-  for (int64_t dn = first; dn < next; ++dn) {
-    const dbf::LocateKey key{static_cast<double>(dn)};
-    bool found = m_table.Locate("DATE", key);
-    while (found) {
-      const int n = m_table.RecNo();
-      purged.push_back(n);
-      found = m_table.LocateNext("DATE", key, n);
-    }
+  const std::vector<int> purged = recordsOfDays(m_table, first, next);
+  if (m_history && !purged.empty()) {
+    // The month goes to the archive first, then the table is replaced.
+    m_history->ArchiveAndPurge(m_table, first, next, purged);
+    return true;
   }
   // The packed copy is flushed and renamed over the table in one step.
   m_table.ReplaceByPackedCopy("pp", purged);
   return true;
+}
+
+void TTimeTable::RecoverPurge(TTimeHistory &history) {
+  m_noted = {};
+  history.Recover(m_table);
+}
+
+std::vector<int> recordsOfDays(dbf::TDbfDataSet &table, int64_t first, int64_t next) {
+  std::vector<int> purged;
+  for (int64_t dn = first; dn < next; ++dn) {
+    const dbf::LocateKey key{static_cast<double>(dn)};
+    bool found = table.Locate("DATE", key);
+    while (found) {
+      const int n = table.RecNo();
+      purged.push_back(n);
+      found = table.LocateNext("DATE", key, n);
+    }
+  }
+  return purged;
 }
 
 std::vector<int32_t> TTimeTable::DayMarks(int year, int month, int days, int showDay) {
@@ -238,34 +290,31 @@ std::vector<int32_t> TTimeTable::DayMarks(int year, int month, int days, int sho
   TBusyGuard busy(m_busy);
   if (!busy.owns() || days <= 0)
     return marks;
-  const dbf::FieldDef *date = dateField();
-  if (!date)
-    return marks;
-  const double first = static_cast<double>(calixo::dayNumber(year, month, 1));
-  const double shown = first + showDay - 1;
+  const int64_t first = calixo::dayNumber(year, month, 1);
+  const int64_t shown = first + showDay - 1;
   const bool noteDay = showDay >= 1 && showDay <= days;
-  NotedDay noted;
   try {
+    if (!syncDates())
+      return marks;
     // One pass: a record marks its day when its DATE is exactly a whole day
     // number of the month, which is what a search for that day would match.
-    m_table.ScanRecords([&](int n, const char *rec) {
-      double v = 0;
-      if (dbf::RecordDeleted(rec) || !dbf::NumberAt(rec, *date, v))
-        return true;
-      const double d = v - first;
-      if (d >= 0 && d < days && v == std::floor(v)) {
+    NotedDay noted;
+    for (size_t i = 0; i < m_dates.size(); ++i) {
+      if (m_dates[i] == kNoDay)
+        continue;
+      const int64_t d = m_dates[i] - first;
+      if (d >= 0 && d < days) {
         marks[static_cast<size_t>(d)] = 1;
-        if (noteDay && v == shown)
-          noted.records.push_back(n);
+        if (noteDay && m_dates[i] == shown)
+          noted.records.push_back(static_cast<int>(i) + 1);
       }
-      return true;
-    });
+    }
     if (noteDay) {
-      noted.dayNumber = static_cast<int64_t>(shown);
+      noted.dayNumber = shown;
       m_noted = std::move(noted);
     }
   } catch (const std::exception &) {
-    // The days not seen yet stay unmarked; nothing is reported.
+    // The days stay unmarked; nothing is reported.
   }
   return marks;
 }
