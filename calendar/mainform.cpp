@@ -136,6 +136,7 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint)
 
   DbfDataSetTIMELIST = std::make_unique<dbf::TDbfDataSet>("DbfDataSetTIMELIST");
   m_timeTable = std::make_unique<TTimeTable>(*DbfDataSetTIMELIST, TableBusy);
+  m_history = std::make_unique<TTimeHistory>();
   m_timeTable->setHooks({
       [this](int, int, int day) { MarkDayCell(FirstCell + day - 1, true); },
       [this](int, int, int) {
@@ -196,6 +197,8 @@ void TMainForm::FormCreate() {
     m_settings->WriteDefaultSettings();
   m_lunarExtended = m_settings->LunarExtended();
   m_lunarFestivals = m_lunarExtended && m_settings->LunarFestivals();
+  m_keepHistory = m_settings->SwitchOn("Timelist", "KeepHistory");
+  m_timeTable->setHistory(m_keepHistory ? m_history.get() : nullptr);
   loadSkinButtons();
   TableBusy = false;
   // 3. The skin drags this window.
@@ -242,8 +245,12 @@ void TMainForm::LayoutMonth(int year, int month) {
   // the time list, which RefreshMonth shows next.
   const int shown = year == SelYear && month == SelMonth ? SelDay : 0;
   const std::vector<int32_t> marks = m_timeTable->DayMarks(year, month, layout.Days, shown);
+  std::vector<int32_t> archived;
+  if (m_keepHistory && isPastMonth(year, month))
+    archived = m_history->DayMarks(year, month, layout.Days);
   for (int d = 1; d <= layout.Days; ++d)
-    HasEntries[static_cast<size_t>(FirstCell + d - 1)] = marks[static_cast<size_t>(d - 1)];
+    HasEntries[static_cast<size_t>(FirstCell + d - 1)] =
+        marks[static_cast<size_t>(d - 1)] | (archived.empty() ? 0 : archived[static_cast<size_t>(d - 1)]);
 }
 
 void TMainForm::RefreshMonth() {
@@ -324,6 +331,16 @@ void TMainForm::CreateTimeTableIfMissing() { m_timeTable->CreateTimeTableIfMissi
 
 void TMainForm::LoadDayEntries(int Year, int Month, int Day, TTimeList &List) {
   m_timeTable->LoadDayEntries(Year, Month, Day, List);
+  // A past day's archived plans follow its stored entries, so a row shows a
+  // stored entry of its time before an archived one.
+  if (m_keepHistory && isPastMonth(Year, Month))
+    for (const STIMELISTDATAPtr &e : m_history->DayEntries(Year, Month, Day))
+      List.push_back(e);
+}
+
+bool TMainForm::isPastMonth(int year, int month) const {
+  const calixo::LocalDateTime today = calixo::clock().now();
+  return year * 12 + month < today.year * 12 + today.month;
 }
 
 void TMainForm::SaveEntry(int Year, int Month, int Day, const STIMELISTDATAPtr &Row, int Op) {
@@ -333,6 +350,9 @@ void TMainForm::SaveEntry(int Year, int Month, int Day, const STIMELISTDATAPtr &
 void TMainForm::ClearAlarm(int RecNo) { m_timeTable->ClearAlarm(RecNo); }
 
 void TMainForm::PurgePreviousMonth() {
+  // A move into the archive that a kill cut short is completed first, on
+  // any day, whatever the switch says now.
+  m_timeTable->RecoverPurge(*m_history);
   if (SelDay == 1)
     m_timeTable->PurgeMonthBefore(SelYear, SelMonth);
 }

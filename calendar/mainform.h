@@ -10,6 +10,7 @@
 
 #include "lunar.h"
 #include "monthmodel.h"
+#include "timehistory.h"
 #include "timetable.h"
 
 #include <QPointer>
@@ -58,6 +59,10 @@ public:
   void ClearAlarm(int RecNo);
   void PurgePreviousMonth();
   TTimeTable &timeTable() { return *m_timeTable; }
+  // The archive of past months' plans (TIMEHIST.DBF).
+  TTimeHistory &timeHistory() { return *m_history; }
+  // [Timelist] KeepHistory: purged months are archived and shown read-only.
+  bool keepsHistory() const { return m_keepHistory; }
 
   // Chooses the pending alarm of a date. The alarm clock installs itself
   // here; without one nothing is armed.
@@ -135,6 +140,10 @@ private:
   // [Lunar] Festivals=1 as well: festivals and solar terms in the labels.
   bool m_lunarFestivals = false;
   std::unique_ptr<TTimeTable> m_timeTable;
+  std::unique_ptr<TTimeHistory> m_history;
+  bool m_keepHistory = false;
+  // Is (year, month) before today's month, so the archive may hold plans of it?
+  bool isPastMonth(int year, int month) const;
   struct SkinButton {
     TPictureButton *button;
     const char *key;

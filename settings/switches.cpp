@@ -25,6 +25,7 @@ const std::vector<SwitchSpec> &Switches() {
   static const std::vector<SwitchSpec> rows = {
       {"Lunar", "Extended", SwitchKind::Flag, 1, 0, 1, "农历日期到2100年"},
       {"Lunar", "Festivals", SwitchKind::Flag, 1, 0, 1, "显示节日和节气"},
+      {"Timelist", "KeepHistory", SwitchKind::Flag, 1, 0, 1, "保留过去月份的计划"},
   };
   return rows;
 }

@@ -174,7 +174,8 @@ std::vector<int> TTimeTable::recordsOfDay(int64_t dn) {
 }
 
 void TTimeTable::SaveEntry(int Year, int Month, int Day, const STIMELISTDATAPtr &Row, int Op) {
-  if (!Row)
+  // An archived plan is shown, never stored again.
+  if (!Row || Row->History)
     return;
   m_noted = {};
   {

@@ -2,6 +2,8 @@
 // load order, saving rows, the busy flag and the start-of-month purge.
 #include "timetable.h"
 
+#include "timehistory.h"
+
 #include "clock.h"
 #include "filenames.h"
 #include "tempdir.h"
@@ -331,6 +333,40 @@ TEST_F(TimeTable, PurgeOnTheFirstOfMarchDeletesFebruaryOnly) {
   EXPECT_TRUE(table.Active());
   // Record numbers are positions again: a new entry takes the next number.
   EXPECT_EQ(store(2024, 3, 1, 9, 0, "after"), 4);
+}
+
+// With the archive the purge leaves the same table, and the month's records
+// are found again in TIMEHIST.DBF as read-only entries of their days; a
+// second purge of a month without records leaves the archive as it was.
+TEST_F(TimeTable, PurgeMovesTheMonthIntoTheArchive) {
+  TTimeHistory history;
+  tt.setHistory(&history);
+  const std::vector<Stored> all = {{2024, 2, 5, "feb5a"}, {2024, 3, 1, "between"},
+                                   {2024, 2, 5, "feb5b"}, {2024, 2, 29, "leap day"}};
+  for (const auto &s : all)
+    store(s.y, s.m, s.d, 7, 30, s.text, 1);
+  EXPECT_TRUE(tt.PurgeMonthBefore(2024, 3));
+  expectRemaining(*this, {"between"});
+  EXPECT_FALSE(calixo::fileExists(kHistoryJournal));
+  EXPECT_FALSE(calixo::fileExists(kHistoryCopy));
+  std::vector<int32_t> want(29, 0);
+  want[4] = want[28] = 1;
+  EXPECT_EQ(history.DayMarks(2024, 2, 29), want);
+  const TTimeList feb5 = history.DayEntries(2024, 2, 5);
+  EXPECT_EQ(texts(feb5), (std::vector<std::string>{"feb5a", "feb5b"}));
+  for (const auto &e : feb5) {
+    EXPECT_EQ(e->History, 1);
+    EXPECT_EQ(e->RecNo, -1);
+    EXPECT_EQ(e->Hour * 100 + e->Minute, 730);
+    EXPECT_EQ(e->SetFlag, 1);
+    // Saving an archived entry writes nothing.
+    tt.SaveEntry(2024, 3, 1, e, 0);
+  }
+  EXPECT_EQ(table.RecordCount(), 1);
+  const std::string archived = readFile(kHistoryFile);
+  EXPECT_TRUE(tt.PurgeMonthBefore(2024, 6));
+  EXPECT_EQ(readFile(kHistoryFile), archived);
+  expectRemaining(*this, {"between"});
 }
 
 TEST_F(TimeTable, PurgeOnTheFirstOfJanuaryDeletesDecemberOfThePreviousYear) {
