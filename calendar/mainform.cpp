@@ -15,6 +15,7 @@
 #include "imagemy.h"
 #include "lunar.h"
 #include "picturebutton.h"
+#include "plansearchbox.h"
 #include "toolwindow.h"
 #include "ui.h"
 #include "zuimage.h"
@@ -23,7 +24,9 @@
 #include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QShortcut>
 
 #include <algorithm>
 #include <stdexcept>
@@ -149,6 +152,56 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint)
       },
   });
   AlarmClock = new TAlarmClock(this);
+  auto *find = new QShortcut(QKeySequence::Find, this);
+  connect(find, &QShortcut::activated, this, &TMainForm::ShowPlanSearch);
+}
+
+std::vector<TPlanSource> TMainForm::PlanSources() {
+  std::vector<TPlanSource> sources;
+  sources.push_back([this](const std::string &needle, std::vector<SFoundPlan> &out) {
+    TBusyGuard busy(TableBusy);
+    if (!busy.owns())
+      return;
+    try {
+      FindPlansInTable(*DbfDataSetTIMELIST, needle, false, out);
+    } catch (const std::exception &) {
+      // An unreadable table finds nothing more.
+    }
+  });
+  if (m_keepHistory)
+    sources.push_back([this](const std::string &needle, std::vector<SFoundPlan> &out) {
+      try {
+        if (dbf::TDbfDataSet *archive = m_history->Table())
+          FindPlansInTable(*archive, needle, true, out);
+      } catch (const std::exception &) {
+      }
+    });
+  return sources;
+}
+
+void TMainForm::ShowPlanSearch() {
+  if (!PlanSearchBox)
+    PlanSearchBox = new TPlanSearchBox([this] { return PlanSources(); },
+                                       [this](const SFoundPlan &p) { GoToDate(p.Year, p.Month, p.Day); },
+                                       this);
+  PlanSearchBox->setWindowFlag(Qt::WindowStaysOnTopHint);
+  PlanSearchBox->show();
+  PlanSearchBox->raise();
+  PlanSearchBox->activateWindow();
+  PlanSearchBox->EditFind->setFocus();
+  PlanSearchBox->EditFind->selectAll();
+}
+
+void TMainForm::GoToDate(int year, int month, int day) {
+  if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month))
+    return;
+  SelYear = year;
+  SelMonth = month;
+  SelDay = day;
+  RefreshMonth();
+  LoadMonthPicture();
+  if (m_timeListWindow)
+    m_timeListWindow->show();
 }
 
 QIcon TMainForm::MainIcon() {

@@ -10,6 +10,7 @@
 
 #include "lunar.h"
 #include "monthmodel.h"
+#include "plansearch.h"
 #include "timehistory.h"
 #include "timetable.h"
 
@@ -29,6 +30,7 @@ class TDrawGrid;
 class TCellCanvas;
 class TImageMy;
 class TPictureButton;
+class TPlanSearchBox;
 class TZuImage;
 namespace calixo {
 class TToolWindow;
@@ -77,6 +79,14 @@ public:
   void setTimeListWindow(QWidget *window);
   // A tool window whose CanClose the main window sets when it closes.
   void addToolWindow(calixo::TToolWindow *window);
+
+  // The 查找 box (Ctrl+F, and 查找 in the time list's menu).
+  void ShowPlanSearch();
+  // The plans the box searches: the time table, and the archive when kept.
+  std::vector<TPlanSource> PlanSources();
+  // Shows a date: the month, the day selected, the time list on that day.
+  void GoToDate(int year, int month, int day);
+  TPlanSearchBox *PlanSearchBox = nullptr;
 
   // The one settings object (created by FormCreate).
   TCalixoini &Calixoini() { return *m_settings; }

@@ -55,6 +55,13 @@ TMainTIMELIST::TMainTIMELIST(TMainForm *mainForm)
   PMUNClockSet->setObjectName(QStringLiteral("PMUNClockSet"));
   PMRunSet->setObjectName(QStringLiteral("PMRunSet"));
   PMRunUnSet->setObjectName(QStringLiteral("PMRunUnSet"));
+  PopMenuTimeList->addSeparator();
+  PMFind = PopMenuTimeList->addAction(QStringLiteral("查找"));
+  PMFind->setObjectName(QStringLiteral("PMFind"));
+  connect(PMFind, &QAction::triggered, this, [this] {
+    if (m_mainForm)
+      m_mainForm->ShowPlanSearch();
+  });
   connect(PMClockSet, &QAction::triggered, this, &TMainTIMELIST::OnPMClockSetClick);
   connect(PMUNClockSet, &QAction::triggered, this, &TMainTIMELIST::OnPMUNClockSetClick);
   connect(PMRunSet, &QAction::triggered, this, &TMainTIMELIST::OnPMRunSetClick);
