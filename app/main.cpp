@@ -9,6 +9,42 @@
 #include "calixodata.h"
 #include "ui.h"
 
+#include <QEvent>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+// Runs work once, as soon as the event loop is idle after the first paint
+// of a window (or after a second, should no paint come).
+class AfterFirstPaint : public QObject {
+public:
+  AfterFirstPaint(QWidget *window, std::function<void()> work) : m_work(std::move(work)) {
+    window->installEventFilter(this);
+    QTimer::singleShot(1000, this, [this] { run(); });
+  }
+  bool eventFilter(QObject *watched, QEvent *event) override {
+    if (event->type() == QEvent::Paint) {
+      watched->removeEventFilter(this);
+      QTimer::singleShot(0, this, [this] { run(); });
+    }
+    return false;
+  }
+
+private:
+  void run() {
+    if (!m_work)
+      return;
+    auto work = std::move(m_work);
+    m_work = nullptr;
+    work();
+  }
+  std::function<void()> m_work;
+};
+
+}  // namespace
+
 int main(int argc, char **argv) {
   calixo::CalixoApplication app(argc, argv);
   // The loop ends when the main window closes, whatever else is visible.
@@ -23,22 +59,27 @@ int main(int argc, char **argv) {
   calixo::guarded([] { MainForm->FormCreate(); });
   QObject::connect(MainForm, &TMainForm::closed, &app, &QCoreApplication::quit);
 
-  // 2. The time-list window, hidden; it registers itself with the main window.
-  MainTIMELIST = new TMainTIMELIST(MainForm);
-  calixo::guarded([] { MainTIMELIST->FormCreate(); });
-  // 3. The memo list window, hidden; the notes of shown memos open with it.
-  calixo::guarded([] {
-    MemoListForm = new TMemoListForm(MainForm->Calixoini());
-    MainForm->addToolWindow(MemoListForm);
-  });
-  // 4. The countdown window, hidden.
-  calixo::guarded([] {
-    FormMB = new TFormMB;
-    MainForm->addToolWindow(FormMB);
-  });
-  // 5. The year/month dialog, hidden.
-  calixo::guarded([] { OKSeleYMDlg = new TOKSeleYMDlg; });
-
+  // The main window is shown first and the other windows are made, in their
+  // fixed order, right after its first paint: the user sees the calendar
+  // without waiting for windows that start hidden.
+  auto createToolWindows = [] {
+    // 2. The time-list window, hidden; it registers itself with the main window.
+    MainTIMELIST = new TMainTIMELIST(MainForm);
+    calixo::guarded([] { MainTIMELIST->FormCreate(); });
+    // 3. The memo list window, hidden; the notes of shown memos open with it.
+    calixo::guarded([] {
+      MemoListForm = new TMemoListForm(MainForm->Calixoini());
+      MainForm->addToolWindow(MemoListForm);
+    });
+    // 4. The countdown window, hidden.
+    calixo::guarded([] {
+      FormMB = new TFormMB;
+      MainForm->addToolWindow(FormMB);
+    });
+    // 5. The year/month dialog, hidden.
+    calixo::guarded([] { OKSeleYMDlg = new TOKSeleYMDlg; });
+  };
+  AfterFirstPaint after(MainForm, createToolWindows);
   MainForm->show();
   app.exec();
 
