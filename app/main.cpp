@@ -13,6 +13,9 @@
 #include <QTimer>
 
 #include <functional>
+#include <thread>
+
+#include <fontconfig/fontconfig.h>
 
 namespace {
 
@@ -46,7 +49,11 @@ private:
 }  // namespace
 
 int main(int argc, char **argv) {
+  // The font configuration is loaded while the application object connects
+  // to the display; the first label would otherwise wait for it.
+  std::thread fonts([] { FcInit(); });
   calixo::CalixoApplication app(argc, argv);
+  fonts.join();
   // The loop ends when the main window closes, whatever else is visible.
   app.setQuitOnLastWindowClosed(false);
   calixo::initDataResources();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Start-up of Calixo beside a bare frameless Qt window, side by side in one
-# run: each is started in turn on a private Xvfb display, and the time from
-# exec to its window being mapped is taken (bench/startup_probe.cpp).
+# run: each is started in turn on a private Xvfb display, and the times from
+# exec to its window being mapped and to its first paint are taken
+# (bench/startup_probe.cpp).
 #
 #   bench/startup-compare.sh BUILD_DIR [RUNS]
 #
