@@ -3,6 +3,7 @@
 #include "gbk.h"
 #include "ui.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,11 +32,25 @@ TPlanSearchBox::TPlanSearchBox(std::function<std::vector<TPlanSource>()> sources
   layout->addWidget(EditFind);
   layout->addWidget(ListFound);
   connect(EditFind, &QLineEdit::textChanged, this, [this] { Search(); });
+  // The arrow and page keys move through the list while typing goes on.
+  EditFind->installEventFilter(this);
   connect(EditFind, &QLineEdit::returnPressed, this, [this] {
     Choose(ListFound->currentRow() >= 0 ? ListFound->currentRow() : 0);
   });
   connect(ListFound, &QListWidget::itemActivated, this,
           [this](QListWidgetItem *item) { Choose(ListFound->row(item)); });
+}
+
+bool TPlanSearchBox::eventFilter(QObject *watched, QEvent *event) {
+  if (watched == EditFind && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
+      QKeyEvent copy(QEvent::KeyPress, key, static_cast<QKeyEvent *>(event)->modifiers());
+      QCoreApplication::sendEvent(ListFound, &copy);
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void TPlanSearchBox::Search() {

@@ -31,6 +31,9 @@ public:
   // Shows the day of row i of the list and closes the box.
   void Choose(int i);
 
+protected:
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
   std::function<std::vector<TPlanSource>()> m_sources;
   std::function<void(const SFoundPlan &)> m_goTo;
