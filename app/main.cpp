@@ -13,9 +13,47 @@
 #include "singleinstance.h"
 #include "ui.h"
 
+#include <QEvent>
+#include <QTimer>
+
 #include <cstring>
+#include <functional>
 #include <iostream>
 #include <memory>
+#include <thread>
+
+#include <fontconfig/fontconfig.h>
+
+namespace {
+
+// Runs work once, as soon as the event loop is idle after the first paint
+// of a window (or after a second, should no paint come).
+class AfterFirstPaint : public QObject {
+public:
+  AfterFirstPaint(QWidget *window, std::function<void()> work) : m_work(std::move(work)) {
+    window->installEventFilter(this);
+    QTimer::singleShot(1000, this, [this] { run(); });
+  }
+  bool eventFilter(QObject *watched, QEvent *event) override {
+    if (event->type() == QEvent::Paint) {
+      watched->removeEventFilter(this);
+      QTimer::singleShot(0, this, [this] { run(); });
+    }
+    return false;
+  }
+
+private:
+  void run() {
+    if (!m_work)
+      return;
+    auto work = std::move(m_work);
+    m_work = nullptr;
+    work();
+  }
+  std::function<void()> m_work;
+};
+
+}  // namespace
 
 int main(int argc, char **argv) {
   // The commands that need no display run before any window exists.
@@ -26,7 +64,11 @@ int main(int argc, char **argv) {
   if (argc > 1 && std::strcmp(argv[1], "--agenda") == 0)
     return repeats::runAgenda(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
 
+  // The font configuration is loaded while the application object connects
+  // to the display; the first label would otherwise wait for it.
+  std::thread fonts([] { FcInit(); });
   calixo::CalixoApplication app(argc, argv);
+  fonts.join();
   // One copy per data folder: a second start brings the running copy's main
   // window forward and ends here, before any table is opened.
   calixo::SingleInstance instance;
@@ -46,21 +88,27 @@ int main(int argc, char **argv) {
   QObject::connect(&instance, &calixo::SingleInstance::activationRequested, MainForm,
                    [] { calixo::bringForward(MainForm); });
 
-  // 2. The time-list window, hidden; it registers itself with the main window.
-  MainTIMELIST = new TMainTIMELIST(MainForm);
-  calixo::guarded([] { MainTIMELIST->FormCreate(); });
-  // 3. The memo list window, hidden; the notes of shown memos open with it.
-  calixo::guarded([] {
-    MemoListForm = new TMemoListForm(MainForm->Calixoini());
-    MainForm->addToolWindow(MemoListForm);
-  });
-  // 4. The countdown window, hidden.
-  calixo::guarded([] {
-    FormMB = new TFormMB;
-    MainForm->addToolWindow(FormMB);
-  });
-  // 5. The year/month dialog, hidden.
-  calixo::guarded([] { OKSeleYMDlg = new TOKSeleYMDlg; });
+  // The main window is shown first and the other windows are made, in their
+  // fixed order, right after its first paint: the user sees the calendar
+  // without waiting for windows that start hidden.
+  auto createToolWindows = [] {
+    // 2. The time-list window, hidden; it registers itself with the main window.
+    MainTIMELIST = new TMainTIMELIST(MainForm);
+    calixo::guarded([] { MainTIMELIST->FormCreate(); });
+    // 3. The memo list window, hidden; the notes of shown memos open with it.
+    calixo::guarded([] {
+      MemoListForm = new TMemoListForm(MainForm->Calixoini());
+      MainForm->addToolWindow(MemoListForm);
+    });
+    // 4. The countdown window, hidden.
+    calixo::guarded([] {
+      FormMB = new TFormMB;
+      MainForm->addToolWindow(FormMB);
+    });
+    // 5. The year/month dialog, hidden.
+    calixo::guarded([] { OKSeleYMDlg = new TOKSeleYMDlg; });
+  };
+  AfterFirstPaint after(MainForm, createToolWindows);
   // Alarms and countdowns remind through it (sound, notification, snooze);
   // the reminders snoozed before a restart come back from its file.
   std::unique_ptr<calixo::Reminders> reminders;

@@ -240,6 +240,9 @@ BENCHMARK(BM_MonthChangePainted)
     ->Args({10000, 0})
     ->Args({10000, 1})
     ->Args({10000, 2})
+    ->Args({100000, 0})
+    ->Args({100000, 1})
+    ->Args({100000, 2})
     ->Unit(benchmark::kMillisecond);
 
 // The same month change with 1,000 anniversaries in REPEATS.DBF (10 time

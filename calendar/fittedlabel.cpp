@@ -49,12 +49,25 @@ SFittedFont fitFontToBox(const QFont &font, QSize box, const QStringList &texts)
     SFittedFont narrowest;
     if (!placeInk(f, box, texts, narrowest))
       continue;
-    for (int stretch = 100; stretch > 75; --stretch) {
-      f.setStretch(stretch);
-      if (placeInk(f, box, texts, out))
-        return out;
+    // The widest stretch that fits, found by halving: the ink widens with
+    // the stretch, and every stretch tried is a font of its own to load.
+    f.setStretch(100);
+    if (placeInk(f, box, texts, out))
+      return out;
+    int fits = 75, tooWide = 100;
+    out = narrowest;
+    while (tooWide - fits > 1) {
+      const int mid = (fits + tooWide) / 2;
+      f.setStretch(mid);
+      SFittedFont tried;
+      if (placeInk(f, box, texts, tried)) {
+        fits = mid;
+        out = tried;
+      } else {
+        tooWide = mid;
+      }
     }
-    return narrowest;
+    return out;
   }
   return out;
 }

@@ -17,6 +17,7 @@
 #include "lunar.h"
 #include "navigation.h"
 #include "picturebutton.h"
+#include "plansearchbox.h"
 #include "repeatsform.h"
 #include "repeattable.h"
 #include "settingsdlg.h"
@@ -31,8 +32,10 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QShortcut>
 #include <QTimer>
 
 #include <algorithm>
@@ -172,6 +175,7 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint)
 
   DbfDataSetTIMELIST = std::make_unique<dbf::TDbfDataSet>("DbfDataSetTIMELIST");
   m_timeTable = std::make_unique<TTimeTable>(*DbfDataSetTIMELIST, TableBusy);
+  m_history = std::make_unique<TTimeHistory>();
   m_timeTable->setHooks({
       [this](int, int, int day) { MarkDayCell(FirstCell + day - 1, true); },
       [this](int, int, int) {
@@ -189,6 +193,56 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint)
       },
   });
   AlarmClock = new TAlarmClock(this);
+  auto *find = new QShortcut(QKeySequence::Find, this);
+  connect(find, &QShortcut::activated, this, &TMainForm::ShowPlanSearch);
+}
+
+std::vector<TPlanSource> TMainForm::PlanSources() {
+  std::vector<TPlanSource> sources;
+  sources.push_back([this](const std::string &needle, std::vector<SFoundPlan> &out) {
+    TBusyGuard busy(TableBusy);
+    if (!busy.owns())
+      return;
+    try {
+      FindPlansInTable(*DbfDataSetTIMELIST, needle, false, out);
+    } catch (const std::exception &) {
+      // An unreadable table finds nothing more.
+    }
+  });
+  if (m_keepHistory)
+    sources.push_back([this](const std::string &needle, std::vector<SFoundPlan> &out) {
+      try {
+        if (dbf::TDbfDataSet *archive = m_history->Table())
+          FindPlansInTable(*archive, needle, true, out);
+      } catch (const std::exception &) {
+      }
+    });
+  return sources;
+}
+
+void TMainForm::ShowPlanSearch() {
+  if (!PlanSearchBox)
+    PlanSearchBox = new TPlanSearchBox([this] { return PlanSources(); },
+                                       [this](const SFoundPlan &p) { GoToDate(p.Year, p.Month, p.Day); },
+                                       this);
+  PlanSearchBox->setWindowFlag(Qt::WindowStaysOnTopHint);
+  PlanSearchBox->show();
+  PlanSearchBox->raise();
+  PlanSearchBox->activateWindow();
+  PlanSearchBox->EditFind->setFocus();
+  PlanSearchBox->EditFind->selectAll();
+}
+
+void TMainForm::GoToDate(int year, int month, int day) {
+  if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month))
+    return;
+  SelYear = year;
+  SelMonth = month;
+  SelDay = day;
+  RefreshMonth();
+  LoadMonthPicture();
+  if (m_timeListWindow)
+    m_timeListWindow->show();
 }
 
 QIcon TMainForm::MainIcon() {
@@ -313,9 +367,16 @@ void TMainForm::LayoutMonth(int year, int month) {
   const SMonthLayout layout = monthCells(year, month, DaysInMonth(year, month));
   FirstCell = layout.FirstCell;
   DayCells = layout.DayCells;
-  const std::vector<int32_t> marks = m_timeTable->DayMarks(year, month, layout.Days);
+  // The pass that marks the days also notes the selected day's records for
+  // the time list, which RefreshMonth shows next.
+  const int shown = year == SelYear && month == SelMonth ? SelDay : 0;
+  const std::vector<int32_t> marks = m_timeTable->DayMarks(year, month, layout.Days, shown);
+  std::vector<int32_t> archived;
+  if (m_keepHistory && isPastMonth(year, month))
+    archived = m_history->DayMarks(year, month, layout.Days);
   for (int d = 1; d <= layout.Days; ++d)
-    HasEntries[static_cast<size_t>(FirstCell + d - 1)] = marks[static_cast<size_t>(d - 1)];
+    HasEntries[static_cast<size_t>(FirstCell + d - 1)] =
+        marks[static_cast<size_t>(d - 1)] | (archived.empty() ? 0 : archived[static_cast<size_t>(d - 1)]);
   layoutRepeatMarks(year, month);
 }
 
@@ -323,6 +384,7 @@ void TMainForm::RefreshMonth() {
   LayoutMonth(SelYear, SelMonth);
   if (m_showDay)
     m_showDay(SelYear, SelMonth, SelDay);
+  m_timeTable->DropNotedDay();
   DrawGridDate->update();
   setMonthLabels();
   showSelectedDayAsCurrent();
@@ -396,6 +458,16 @@ void TMainForm::CreateTimeTableIfMissing() { m_timeTable->CreateTimeTableIfMissi
 
 void TMainForm::LoadDayEntries(int Year, int Month, int Day, TTimeList &List) {
   m_timeTable->LoadDayEntries(Year, Month, Day, List);
+  // A past day's archived plans follow its stored entries, so a row shows a
+  // stored entry of its time before an archived one.
+  if (m_keepHistory && isPastMonth(Year, Month))
+    for (const STIMELISTDATAPtr &e : m_history->DayEntries(Year, Month, Day))
+      List.push_back(e);
+}
+
+bool TMainForm::isPastMonth(int year, int month) const {
+  const calixo::LocalDateTime today = calixo::clock().now();
+  return year * 12 + month < today.year * 12 + today.month;
 }
 
 void TMainForm::SaveEntry(int Year, int Month, int Day, const STIMELISTDATAPtr &Row, int Op) {
@@ -405,6 +477,9 @@ void TMainForm::SaveEntry(int Year, int Month, int Day, const STIMELISTDATAPtr &
 void TMainForm::ClearAlarm(int RecNo) { m_timeTable->ClearAlarm(RecNo); }
 
 void TMainForm::PurgePreviousMonth() {
+  // A move into the archive that a kill cut short is completed first, on
+  // any day, whatever the switch says now.
+  m_timeTable->RecoverPurge(*m_history);
   if (SelDay == 1)
     m_timeTable->PurgeMonthBefore(SelYear, SelMonth);
 }
@@ -533,6 +608,9 @@ void TMainForm::ApplySwitches() {
   m_keys = m_settings->SwitchOn("Calendar", "Keys");
   m_todayMark = m_settings->SwitchOn("Calendar", "TodayMark");
   m_smallMarker = m_settings->SwitchOn("Calendar", "SmallMarker");
+  m_keepHistory = m_settings->SwitchOn("Timelist", "KeepHistory");
+  if (m_timeTable)
+    m_timeTable->setHistory(m_keepHistory ? m_history.get() : nullptr);
   DrawGridDate->update();
 }
 

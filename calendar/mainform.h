@@ -12,6 +12,8 @@
 #include "lunar.h"
 #include "monthmodel.h"
 #include "timelistowner.h"
+#include "plansearch.h"
+#include "timehistory.h"
 #include "timetable.h"
 
 #include <QImage>
@@ -41,6 +43,7 @@ namespace holidays {
 class HolidaySchedule;
 }
 class TRepeatsForm;
+class TPlanSearchBox;
 class TZuImage;
 namespace repeats {
 class TRepeatTable;
@@ -74,6 +77,10 @@ public:
   void ClearAlarm(int RecNo);
   void PurgePreviousMonth();
   TTimeTable &timeTable() { return *m_timeTable; }
+  // The archive of past months' plans (TIMEHIST.DBF).
+  TTimeHistory &timeHistory() { return *m_history; }
+  // [Timelist] KeepHistory: purged months are archived and shown read-only.
+  bool keepsHistory() const { return m_keepHistory; }
 
   // Chooses the pending alarm of a date. The alarm clock installs itself
   // here; without one nothing is armed.
@@ -92,6 +99,14 @@ public:
   void setTimeListWindow(QWidget *window) override;
   // A tool window whose CanClose the main window sets when it closes.
   void addToolWindow(calixo::TToolWindow *window) override;
+
+  // The 查找 box (Ctrl+F, and 查找 in the time list's menu).
+  void ShowPlanSearch() override;
+  // The plans the box searches: the time table, and the archive when kept.
+  std::vector<TPlanSource> PlanSources();
+  // Shows a date: the month, the day selected, the time list on that day.
+  void GoToDate(int year, int month, int day);
+  TPlanSearchBox *PlanSearchBox = nullptr;
 
   // The one settings object (created by FormCreate).
   TCalixoini &Calixoini() override { return *m_settings; }
@@ -217,6 +232,10 @@ private:
   QImage m_smallMarkerBitmap;
   HolidayLookup m_holidayLookup;
   std::unique_ptr<TTimeTable> m_timeTable;
+  std::unique_ptr<TTimeHistory> m_history;
+  bool m_keepHistory = false;
+  // Is (year, month) before today's month, so the archive may hold plans of it?
+  bool isPastMonth(int year, int month) const;
   struct SkinButton {
     TPictureButton *button;
     const char *key;

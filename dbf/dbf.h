@@ -147,6 +147,17 @@ public:
   void ReplaceByPackedCopy(const std::string &scratch = "pp",
                            const std::vector<int> &leaveOut = {});
 
+  // Hands every physical record from record `from` on in file order, deleted
+  // ones included, to visit(record number, record bytes with the deletion
+  // flag first), reading the file in large blocks; visit returns false to
+  // stop. The current record does not move.
+  void ScanRecords(const std::function<bool(int recNo, const char *record)> &visit, int from = 1);
+  // Appends a record of this table's layout byte for byte (as live), the way
+  // Insert, field puts and Post would.
+  void AppendRecordBytes(const std::string &record);
+  // The record buffer's bytes, deletion flag first.
+  std::string CurrentRecordBytes() const;
+
   // Is the current record marked deleted (for tools that walk physical records)?
   bool CurrentDeleted() const;
   // Raw access for tools: moves to physical record n (1..RecordCount), deleted or not.
@@ -178,6 +189,12 @@ private:
   State m_state = State::Closed;
   std::unique_ptr<Impl> m_impl;
 };
+
+// The value of a numeric field in a record's bytes (as FloatGet reads it);
+// false when its text is not a number.
+bool NumberAt(const char *record, const FieldDef &field, double &out);
+// Is the record's deletion flag set?
+bool RecordDeleted(const char *record);
 
 class TDbfNavigator {
 public:

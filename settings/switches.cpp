@@ -27,6 +27,7 @@ const std::vector<SwitchSpec> &Switches() {
       {"Lunar", "Festivals", SwitchKind::Flag, 1, 0, 1, "显示节日和节气"},
       {"Holidays", "Show", SwitchKind::Flag, 1, 0, 1, "显示休班"},
       {"Repeats", "Enabled", SwitchKind::Flag, 1, 0, 1, "纪念日"},
+      {"Timelist", "KeepHistory", SwitchKind::Flag, 1, 0, 1, "保留过去月份的计划"},
       {"Reminders", "CatchUp", SwitchKind::Flag, 1, 0, 1, "启动时显示错过的提醒"},
       {"Reminders", "Notify", SwitchKind::Flag, 1, 0, 1, "提醒时发送桌面通知"},
       {"Reminders", "Sound", SwitchKind::Flag, 1, 0, 1, "提醒时播放提示音"},

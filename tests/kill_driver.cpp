@@ -5,11 +5,15 @@
 //
 //   calixo_kill_driver edit SEED    adds and edits entries and memos until killed
 //   calixo_kill_driver purge Y M    purges the month before M/Y, then waits to be killed
+//   calixo_kill_driver archive Y M  the same, moving the month into TIMEHIST.DBF, after
+//                                   completing a move that an earlier kill cut short
+//   calixo_kill_driver recover      only completes such a move, then waits to be killed
 //
 // Before each change it writes "will <change>" to standard output and after
 // it "done", each line with one write, so that every line written before a
 // kill reaches the test.
 #include "memotable.h"
+#include "timehistory.h"
 #include "timetable.h"
 
 #include <cstdlib>
@@ -88,6 +92,22 @@ int purge(int year, int month) {
   return 0;
 }
 
+int archive(int year, int month, bool purgeToo) {
+  bool busy = false;
+  dbf::TDbfDataSet table("DbfDataSetTIMELIST");
+  TTimeTable times(table, busy);
+  TTimeHistory history;
+  times.setHistory(&history);
+  times.OpenTable();
+  say("will purge");
+  times.RecoverPurge(history);
+  if (purgeToo)
+    times.PurgeMonthBefore(year, month);
+  say("done");
+  ::pause();
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -97,6 +117,10 @@ int main(int argc, char **argv) {
       return edit(static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10)));
     if (mode == "purge" && argc == 4)
       return purge(std::atoi(argv[2]), std::atoi(argv[3]));
+    if (mode == "archive" && argc == 4)
+      return archive(std::atoi(argv[2]), std::atoi(argv[3]), true);
+    if (mode == "recover" && argc == 2)
+      return archive(0, 0, false);
   } catch (const std::exception &e) {
     const std::string m = std::string("error ") + e.what() + "\n";
     if (::write(2, m.data(), m.size()) < 0)

@@ -340,6 +340,113 @@ TEST_F(KillTest, PurgeLeavesTheOldTableOrExactlyTheCompactedOne) {
   EXPECT_GT(packed, 0);
 }
 
+// The purge that moves the month into the archive, killed anywhere, and
+// the next start's completion of it killed too in every other trial: once a
+// start completes it, the table holds exactly the kept records and the
+// archive its earlier records followed by each purged one exactly once.
+TEST_F(KillTest, PurgeIntoTheArchiveNeitherLosesNorRepeatsARecord) {
+  const int n = trials(60);
+  const PurgeTable table = writePurgeTable(400);
+  const fs::path file = findFile(dir(), "TimeList.dbf");
+  const std::string original = readFile(file);
+  {
+    // An archive with two plans of an earlier year.
+    dbf::TDbfDataSet a("Setup");
+    static const dbf::FieldDef fields[] = {{"DATE", 'N', 10, 2}, {"TIME", 'N', 22, 20},
+                                           {"SET", 'N', 1, 0},   {"AUTODEL", 'N', 1, 0},
+                                           {"RUN", 'N', 1, 0},   {"DO", 'C', 249, 0}};
+    a.CreateTable("TIMEHIST", 'F', [](int i, dbf::FieldDef &def) {
+      def = i >= 1 && i <= 6 ? fields[i - 1] : dbf::FieldDef{};
+      return true;
+    });
+    a.SetTableName("TIMEHIST");
+    a.Open();
+    for (int i = 0; i < 2; ++i) {
+      a.Insert();
+      a.FloatPut("DATE", 45000.0 + i);
+      a.StringPut("DO", "old " + std::to_string(i));
+      a.Post();
+    }
+    a.Close();
+  }
+  const fs::path archive = findFile(dir(), "TIMEHIST.DBF");
+  const std::string archived = readFile(archive);
+  auto reset = [&] {
+    writeFile(file, original);
+    writeFile(archive, archived);
+    for (const char *name : {"TIMEHIST.PND", "TIMEHIST.NEW", "pp.dbf"})
+      if (const fs::path p = findFile(dir(), name); !p.empty())
+        fs::remove(p);
+  };
+  auto run = [&](std::vector<std::string> args, std::chrono::microseconds killAfter) {
+    Driver driver(args);
+    EXPECT_EQ(driver.line(), "will purge");
+    const auto begun = std::chrono::steady_clock::now();
+    if (killAfter.count() < 0) {
+      EXPECT_EQ(driver.line(), "done");
+      return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begun);
+    }
+    std::this_thread::sleep_for(killAfter);
+    driver.killAndDrain();
+    return killAfter;
+  };
+  const std::vector<std::string> purge = {CALIXO_KILL_DRIVER, "archive", "2026", "12"};
+  const std::vector<std::string> recover = {CALIXO_KILL_DRIVER, "recover"};
+  reset();
+  const auto full = run(purge, std::chrono::microseconds(-1));
+  EXPECT_EQ(readTable("TIMELIST", "DO", "SET"), table.kept);
+  const Rows wantArchive = readTable("TIMEHIST", "DO", "SET");
+  {
+    // The old plans, then every purged record once.
+    Rows moved(wantArchive.begin() + 2, wantArchive.end()), purged;
+    for (const Row &r : table.all)
+      if (std::find(table.kept.begin(), table.kept.end(), r) == table.kept.end())
+        purged.push_back(r);
+    auto byText = [](const Row &a, const Row &b) { return a.text < b.text; };
+    std::sort(moved.begin(), moved.end(), byText);
+    std::sort(purged.begin(), purged.end(), byText);
+    EXPECT_EQ(moved, purged);
+    EXPECT_EQ(wantArchive[0].text, "old 0");
+  }
+  std::mt19937 rng(3);
+  int old = 0, packed = 0, pending = 0;
+  for (int trial = 0; trial < n; ++trial) {
+    SCOPED_TRACE("trial " + std::to_string(trial));
+    reset();
+    const auto at = std::chrono::microseconds(
+        std::uniform_int_distribution<int64_t>(0, full.count() * 6 / 5)(rng));
+    run(purge, at);
+    const Rows rows = readTable("TIMELIST", "DO", "SET");
+    if (rows == table.all)
+      ++old;
+    else if (rows == table.kept)
+      ++packed;
+    else
+      FAIL() << "killed after " << at.count() << " us: " << rows.size() << " records in the table";
+    pending += !findFile(dir(), "TIMEHIST.PND").empty();
+    if (trial % 2 == 1)
+      run(recover, std::chrono::microseconds(
+                       std::uniform_int_distribution<int64_t>(0, full.count())(rng)));
+    run(recover, std::chrono::microseconds(-1));
+    EXPECT_TRUE(findFile(dir(), "TIMEHIST.PND").empty());
+    const Rows rest = readTable("TIMELIST", "DO", "SET");
+    const Rows kept = readTable("TIMEHIST", "DO", "SET");
+    // Unless the kill came before the move began (the table and archive
+    // as they were), the month is in the archive once and out of the table.
+    const bool untouched = rest == table.all && kept == Rows(wantArchive.begin(), wantArchive.begin() + 2);
+    if (!untouched) {
+      ASSERT_EQ(rest, table.kept) << "killed after " << at.count() << " us";
+      ASSERT_EQ(kept, wantArchive) << "killed after " << at.count() << " us";
+    }
+  }
+  std::printf("archiving purge of %zu records took %lld us; %d kills: old table %d, compacted %d, "
+              "move left to complete %d\n",
+              table.all.size(), static_cast<long long>(full.count()), n, old, packed, pending);
+  EXPECT_GT(old, 0);
+  EXPECT_GT(packed, 0);
+  EXPECT_GT(pending, 0);
+}
+
 // The real program started on the 1st under libfaketime, killed while its
 // start-up purges the month before.
 TEST_F(KillTest, ProgramKilledDuringItsStartUpPurge) {
@@ -359,6 +466,9 @@ TEST_F(KillTest, ProgramKilledDuringItsStartUpPurge) {
     const fs::path pp = findScratch(dir());
     if (!pp.empty())
       fs::remove(pp);
+    for (const char *name : {"TIMEHIST.DBF", "TIMEHIST.PND", "TIMEHIST.NEW"})
+      if (const fs::path p = findFile(dir(), name); !p.empty())
+        fs::remove(p);
   };
   writeFile(file, original);
   scratchGone();

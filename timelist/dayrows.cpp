@@ -10,6 +10,7 @@ bool MatchStoredEntry(STIMELISTDATA &row, const TTimeList &dayEntries) {
     row.SetFlag = e->SetFlag;
     row.RecNo = e->RecNo;
     row.RunFlag = e->RunFlag;
+    row.History = e->History;
     row.AlarmState = 1;
     return true;
   }

@@ -1,5 +1,7 @@
 #include "timetable.h"
 
+#include "timehistory.h"
+
 #include "clock.h"
 #include "fileio.h"
 #include "filenames.h"
@@ -9,6 +11,8 @@
 #include <cctype>
 #include <cmath>
 #include <stdexcept>
+
+#include <sys/stat.h>
 
 const std::vector<dbf::FieldDef> &timeTableSchema() {
   static const std::vector<dbf::FieldDef> fields = {
@@ -86,6 +90,7 @@ bool TTimeTable::CreateTimeTableIfMissing() {
 }
 
 void TTimeTable::OpenTable() {
+  m_noted = {};
   if (m_table.Active())
     m_table.Close();
   m_table.SetTableName(m_table.fileSystem().resolve(kTimeTableFile));
@@ -118,13 +123,13 @@ void TTimeTable::LoadDayEntries(int Year, int Month, int Day, TTimeList &List) {
   if (!busy.owns())
     return;
   List.clear();
+  const int64_t dn = calixo::dayNumber(Year, Month, Day);
+  NotedDay noted = std::move(m_noted);
+  m_noted = {};
   try {
-    m_navigator.BtnClick(dbf::TDbfNavigator::nbTop);
-    const dbf::LocateKey key = dateKey(Year, Month, Day);
-    if (!m_table.Locate("DATE", key))
-      return;
-    for (;;) {
-      const int n = m_table.RecNo();
+    const std::vector<int> records = noted.dayNumber == dn ? std::move(noted.records) : recordsOfDay(dn);
+    for (const int n : records) {
+      m_table.GotoPhysical(n);
       auto entry = std::make_shared<STIMELISTDATA>();
       entry->RecNo = n;
       List.push_back(entry);
@@ -132,17 +137,74 @@ void TTimeTable::LoadDayEntries(int Year, int Month, int Day, TTimeList &List) {
       entry->SetFlag = m_table.IntegerGet("SET");
       entry->RunFlag = m_table.IntegerGet("RUN");
       splitTimeFraction(m_table.FloatGet("TIME"), entry->Hour, entry->Minute, entry->Second);
-      if (!m_table.LocateNext("DATE", key, n))
-        break;
     }
   } catch (const std::exception &) {
     // A table error ends the load quietly with what was read so far.
   }
 }
 
+const dbf::FieldDef *TTimeTable::dateField() const {
+  if (!m_table.Active())
+    return nullptr;
+  for (const dbf::FieldDef &f : m_table.Fields())
+    if (sameName(f.name, "DATE"))
+      return &f;
+  return nullptr;
+}
+
+bool TTimeTable::syncDates() {
+  const dbf::FieldDef *date = dateField();
+  if (!date) {
+    m_dates.clear();
+    return false;
+  }
+  // Another file under the path (a compaction renamed over it, a reopen)
+  // or fewer records than read: start over.
+  struct stat st {};
+  const std::string &path = m_table.FilePath();
+  const uint64_t file = ::stat(path.c_str(), &st) == 0 ? static_cast<uint64_t>(st.st_ino) : 0;
+  const size_t count = static_cast<size_t>(m_table.RecordCount());
+  if (path != m_datesPath || file != m_datesFile || count < m_dates.size()) {
+    m_dates.clear();
+    m_datesPath = path;
+    m_datesFile = file;
+  }
+  if (m_dates.size() == count)
+    return true;
+  m_dates.reserve(count);
+  try {
+    m_table.ScanRecords(
+        [&](int, const char *rec) {
+          double v = 0;
+          const bool whole = !dbf::RecordDeleted(rec) && dbf::NumberAt(rec, *date, v) &&
+                             v == std::floor(v) && std::fabs(v) < 1e15;
+          m_dates.push_back(whole ? static_cast<int64_t>(v) : kNoDay);
+          return true;
+        },
+        static_cast<int>(m_dates.size()) + 1);
+  } catch (...) {
+    m_dates.clear();
+    m_datesPath.clear();
+    throw;
+  }
+  return true;
+}
+
+std::vector<int> TTimeTable::recordsOfDay(int64_t dn) {
+  std::vector<int> records;
+  if (!syncDates())
+    return records;
+  for (size_t i = 0; i < m_dates.size(); ++i)
+    if (m_dates[i] == dn)
+      records.push_back(static_cast<int>(i) + 1);
+  return records;
+}
+
 void TTimeTable::SaveEntry(int Year, int Month, int Day, const STIMELISTDATAPtr &Row, int Op) {
-  if (!Row)
+  // An archived plan is shown, never stored again.
+  if (!Row || Row->History)
     return;
+  m_noted = {};
   {
     TBusyGuard busy(m_busy);
     if (!busy.owns())
@@ -185,6 +247,7 @@ void TTimeTable::SaveEntry(int Year, int Month, int Day, const STIMELISTDATAPtr 
 }
 
 void TTimeTable::ClearAlarm(int RecNo) {
+  m_noted = {};
   TBusyGuard busy(m_busy);
   if (!busy.owns())
     return;
@@ -270,6 +333,7 @@ void TTimeTable::LoadSetEntriesBefore(int64_t day, TTimeList &List, std::vector<
 }
 
 bool TTimeTable::PurgeMonthBefore(int year, int month) {
+  m_noted = {};
   int py = year, pm = month - 1;
   if (pm < 1) {
     pm = 12;
@@ -288,15 +352,11 @@ bool TTimeTable::PurgeMonthBefore(int year, int month) {
   // it the table stays exactly as it was, so a crash in the middle leaves
   // either every record or the compacted table, and never a table whose
   // deleted records would make record numbers differ from positions.
-  std::vector<int> purged;
-  for (int64_t dn = first; dn < next; ++dn) {
-    const dbf::LocateKey key{static_cast<double>(dn)};
-    bool found = m_table.Locate("DATE", key);
-    while (found) {
-      const int n = m_table.RecNo();
-      purged.push_back(n);
-      found = m_table.LocateNext("DATE", key, n);
-    }
+  const std::vector<int> purged = recordsOfDays(m_table, first, next);
+  if (m_history && !purged.empty()) {
+    // The month goes to the archive first, then the table is replaced.
+    m_history->ArchiveAndPurge(m_table, first, next, purged);
+    return true;
   }
   // The packed copy is flushed and renamed over the table in one step.
   calixo::removeLeftScratchTables();
@@ -304,16 +364,56 @@ bool TTimeTable::PurgeMonthBefore(int year, int month) {
   return true;
 }
 
-std::vector<int32_t> TTimeTable::DayMarks(int year, int month, int days) {
+void TTimeTable::RecoverPurge(TTimeHistory &history) {
+  m_noted = {};
+  history.Recover(m_table);
+}
+
+std::vector<int> recordsOfDays(dbf::TDbfDataSet &table, int64_t first, int64_t next) {
+  std::vector<int> purged;
+  for (int64_t dn = first; dn < next; ++dn) {
+    const dbf::LocateKey key{static_cast<double>(dn)};
+    bool found = table.Locate("DATE", key);
+    while (found) {
+      const int n = table.RecNo();
+      purged.push_back(n);
+      found = table.LocateNext("DATE", key, n);
+    }
+  }
+  return purged;
+}
+
+std::vector<int32_t> TTimeTable::DayMarks(int year, int month, int days, int showDay) {
   std::vector<int32_t> marks(static_cast<size_t>(days > 0 ? days : 0), 0);
+  m_noted = {};
   TBusyGuard busy(m_busy);
-  if (!busy.owns())
+  if (!busy.owns() || days <= 0)
     return marks;
+  const int64_t first = calixo::dayNumber(year, month, 1);
+  const int64_t shown = first + showDay - 1;
+  const bool noteDay = showDay >= 1 && showDay <= days;
   try {
-    for (int d = 1; d <= days; ++d)
-      marks[static_cast<size_t>(d - 1)] = m_table.Locate("DATE", dateKey(year, month, d)) ? 1 : 0;
+    if (!syncDates())
+      return marks;
+    // One pass: a record marks its day when its DATE is exactly a whole day
+    // number of the month, which is what a search for that day would match.
+    NotedDay noted;
+    for (size_t i = 0; i < m_dates.size(); ++i) {
+      if (m_dates[i] == kNoDay)
+        continue;
+      const int64_t d = m_dates[i] - first;
+      if (d >= 0 && d < days) {
+        marks[static_cast<size_t>(d)] = 1;
+        if (noteDay && m_dates[i] == shown)
+          noted.records.push_back(static_cast<int>(i) + 1);
+      }
+    }
+    if (noteDay) {
+      noted.dayNumber = shown;
+      m_noted = std::move(noted);
+    }
   } catch (const std::exception &) {
-    // The remaining days stay unmarked; nothing is reported.
+    // The days stay unmarked; nothing is reported.
   }
   return marks;
 }

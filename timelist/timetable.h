@@ -33,6 +33,7 @@ struct STIMELISTDATA {
   int32_t RecNo = -1;      // record in the table, -1 while the row has none
   int32_t RunFlag = 0;     // RUN
   uint8_t Armed = 0;       // the clock's pending copy only
+  uint8_t History = 0;     // an archived plan of a past month: shown, never stored
 };
 
 // An entry may sit in two lists at once (a time-list row stored for the first
@@ -64,6 +65,8 @@ private:
   bool &m_flag;
   bool m_owns;
 };
+
+class TTimeHistory;
 
 class TTimeTable {
 public:
@@ -113,16 +116,42 @@ public:
   // file; nothing when the table is closed or holds no record. Errors pass
   // through. Returns true when the file was compacted.
   bool PurgeMonthBefore(int year, int month);
+  // With an archive, the purge moves the month's records into it first
+  // (TTimeHistory); nullptr purges as before. The archive outlives this.
+  void setHistory(TTimeHistory *history) { m_history = history; }
+  // Completes a purge into the archive that a kill interrupted. Errors pass
+  // through.
+  void RecoverPurge(TTimeHistory &history);
 
-  // For the month grid: for d = 1..days, 1 when the table holds a record of
-  // that date. An engine error leaves the remaining days 0; a busy table gives
-  // all 0 without touching it.
-  std::vector<int32_t> DayMarks(int year, int month, int days);
+  // For the month grid, in one pass: for d = 1..days, 1 when a live record
+  // has that date (records marked deleted count for nothing). The pass goes
+  // over the day numbers of the table's records, which are read from the
+  // file once and then only for records appended since (the program never
+  // changes a record's date; a compaction or another file starts over). With
+  // showDay (1..days) the same pass notes that day's records, and the
+  // LoadDayEntries of that date that follows reads only those. A read error
+  // leaves the days unmarked; a busy table gives all 0 without touching it.
+  std::vector<int32_t> DayMarks(int year, int month, int days, int showDay = 0);
+  // Forgets the records DayMarks noted for the day to be shown.
+  void DropNotedDay() { m_noted = {}; }
 
   dbf::TDbfDataSet &table() { return m_table; }
   dbf::TDbfNavigator &navigator() { return m_navigator; }
 
 private:
+  // The live records whose DATE is day number dn, in file order.
+  std::vector<int> recordsOfDay(int64_t dn);
+  // The field DATE of the open table, or nullptr.
+  const dbf::FieldDef *dateField() const;
+
+  // Brings m_dates up to the table's records; false when it cannot.
+  bool syncDates();
+
+  struct NotedDay {
+    int64_t dayNumber = -1;
+    std::vector<int> records;
+  };
+
   dbf::TDbfDataSet &m_table;
   // Tells the user that storing failed, once until a store succeeds again;
   // a table known to be read-only was reported when it opened.
@@ -133,8 +162,19 @@ private:
   bool &m_busy;
   Hooks m_hooks;
   std::string m_lastFailure;
+  NotedDay m_noted;
+  // The day number of every physical record, kNoDay for a deleted record or
+  // a date that is no whole day number, and the file they were read from.
+  static constexpr int64_t kNoDay = INT64_MIN;
+  std::vector<int64_t> m_dates;
+  std::string m_datesPath;
+  uint64_t m_datesFile = 0;
+  TTimeHistory *m_history = nullptr;
 };
 
+// The records of the days [first, next) as the purge finds them: for each day
+// in turn, Locate on DATE and LocateNext after each found record.
+std::vector<int> recordsOfDays(dbf::TDbfDataSet &table, int64_t first, int64_t next);
 
 // The key Locate compares with DATE: the date's day number.
 dbf::LocateKey dateKey(int year, int month, int day);

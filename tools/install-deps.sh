@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libshp-dev
   liberfa-dev
-  libxcb-shape0-dev libx11-xcb-dev
+  libxcb-shape0-dev libx11-xcb-dev libxcb-damage0-dev libfontconfig-dev
   xvfb xauth x11-utils xdotool imagemagick faketime
   libcanberra-dev sound-theme-freedesktop python3-dbusmock dbus-daemon libglib2.0-bin
   dbus-x11 fcitx5 fcitx5-chinese-addons fcitx5-frontend-qt6

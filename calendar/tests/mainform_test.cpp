@@ -554,3 +554,41 @@ TEST_F(MainFormTest, TheCloseButtonIgnoresOtherButtonsAndReleasesOutside) {
 }
 
 }  // namespace
+
+namespace {
+
+// A month before today's shows the markers and plans of the archive, the
+// plans as read-only history; with [Timelist] KeepHistory=0 the purged month
+// is gone, as the purge always did.
+TEST_F(MainFormTest, PastMonthsShowTheArchiveUnlessTheSwitchIsOff) {
+  for (const bool keep : {true, false}) {
+    SCOPED_TRACE(keep);
+    std::filesystem::remove(calixo::resolveFileName("TimeList.dbf"));
+    std::filesystem::remove(calixo::resolveFileName(kHistoryFile));
+    std::ofstream(calixo::resolveFileName("Calixo.ini"), std::ios::binary | std::ios::trunc)
+        << TCalixoini::DefaultTemplate() << (keep ? "" : "[Timelist]\r\nKeepHistory=0\r\n");
+    create();
+    form->SaveEntry(2024, 4, 10, entry(7, 30, 0, "april"), 2);
+    form->SaveEntry(2024, 5, 3, entry(8, 0, 0, "may"), 2);
+    ASSERT_TRUE(form->timeTable().PurgeMonthBefore(2024, 5));
+    EXPECT_EQ(calixo::fileExists(kHistoryFile), keep);
+    showMonth(2024, 4, 10);
+    const int cell = FirstCell + 10 - 1;
+    EXPECT_EQ(markerDrawn(cell % 7, cell / 7 + 1), keep);
+    TTimeList entries;
+    form->LoadDayEntries(2024, 4, 10, entries);
+    ASSERT_EQ(entries.size(), keep ? 1u : 0u);
+    if (keep) {
+      EXPECT_EQ(entries[0]->Text, "april");
+      EXPECT_EQ(entries[0]->History, 1);
+    }
+    // The month of today never reads the archive.
+    showMonth(2024, 5, 3);
+    form->LoadDayEntries(2024, 5, 3, entries);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0]->History, 0);
+    form.reset();
+  }
+}
+
+}  // namespace

@@ -2,6 +2,8 @@
 // load order, saving rows, the busy flag and the start-of-month purge.
 #include "timetable.h"
 
+#include "timehistory.h"
+
 #include "clock.h"
 #include "filenames.h"
 #include "scratchtable.h"
@@ -9,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -254,6 +257,56 @@ TEST_F(TimeTable, DayMarksCountEveryRecordOfTheDate) {
   EXPECT_EQ(marks, want);
 }
 
+// The one pass over the table against a search of each day on its own, read
+// record by record: deleted records (one of them the file's last, after
+// which nothing live follows) mark nothing, a date with a fraction matches no
+// day, and the noted day loads what a fresh load reads.
+TEST_F(TimeTable, OnePassMarksEqualTheDayByDayResultWithDeletedRecords) {
+  struct Rec {
+    int d;
+    bool deleted;
+  };
+  const std::vector<Rec> recs = {{3, false}, {4, true}, {4, false}, {9, true}, {31, false},
+                                 {12, false}, {15, true}, {3, false}, {20, true}};
+  for (const Rec &r : recs)
+    store(2024, 5, r.d, 7, 0, "d" + std::to_string(r.d));
+  store(2024, 6, 1, 7, 0, "june");
+  const int odd = store(2024, 5, 1, 7, 0, "fraction");
+  table.GotoPhysical(odd);
+  table.Edit();
+  table.FloatPut("DATE", static_cast<double>(calixo::dayNumber(2024, 5, 2)) + 0.5);
+  table.Post();
+  for (size_t i = 0; i < recs.size(); ++i)
+    if (recs[i].deleted) {
+      table.GotoPhysical(static_cast<int>(i) + 1);
+      table.Delete();
+    }
+  std::vector<int32_t> want(31, 0);
+  std::vector<std::vector<int>> recordsOf(32);
+  for (int n = 1; n <= table.RecordCount(); ++n) {
+    table.GotoPhysical(n);
+    const double v = table.FloatGet("DATE");
+    for (int d = 1; d <= 31; ++d)
+      if (!table.CurrentDeleted() && v == static_cast<double>(calixo::dayNumber(2024, 5, d))) {
+        want[static_cast<size_t>(d - 1)] = 1;
+        recordsOf[static_cast<size_t>(d)].push_back(n);
+      }
+  }
+  auto numbers = [](const TTimeList &list) {
+    std::vector<int> out;
+    for (const auto &e : list)
+      out.push_back(e->RecNo);
+    return out;
+  };
+  for (int shown : {3, 4, 9, 2}) {
+    SCOPED_TRACE(shown);
+    EXPECT_EQ(tt.DayMarks(2024, 5, 31, shown), want);
+    EXPECT_EQ(numbers(load(2024, 5, shown)), recordsOf[static_cast<size_t>(shown)]);
+    EXPECT_EQ(numbers(load(2024, 5, shown)), recordsOf[static_cast<size_t>(shown)]);
+  }
+  EXPECT_EQ(std::count(want.begin(), want.end(), 1), 4);  // the 3rd, 4th, 12th and 31st
+}
+
 // The purge on the 1st of a month.
 struct Stored {
   int y, m, d;
@@ -288,6 +341,40 @@ TEST_F(TimeTable, PurgeOnTheFirstOfMarchDeletesFebruaryOnly) {
   EXPECT_TRUE(table.Active());
   // Record numbers are positions again: a new entry takes the next number.
   EXPECT_EQ(store(2024, 3, 1, 9, 0, "after"), 4);
+}
+
+// With the archive the purge leaves the same table, and the month's records
+// are found again in TIMEHIST.DBF as read-only entries of their days; a
+// second purge of a month without records leaves the archive as it was.
+TEST_F(TimeTable, PurgeMovesTheMonthIntoTheArchive) {
+  TTimeHistory history;
+  tt.setHistory(&history);
+  const std::vector<Stored> all = {{2024, 2, 5, "feb5a"}, {2024, 3, 1, "between"},
+                                   {2024, 2, 5, "feb5b"}, {2024, 2, 29, "leap day"}};
+  for (const auto &s : all)
+    store(s.y, s.m, s.d, 7, 30, s.text, 1);
+  EXPECT_TRUE(tt.PurgeMonthBefore(2024, 3));
+  expectRemaining(*this, {"between"});
+  EXPECT_FALSE(calixo::fileExists(kHistoryJournal));
+  EXPECT_FALSE(calixo::fileExists(kHistoryCopy));
+  std::vector<int32_t> want(29, 0);
+  want[4] = want[28] = 1;
+  EXPECT_EQ(history.DayMarks(2024, 2, 29), want);
+  const TTimeList feb5 = history.DayEntries(2024, 2, 5);
+  EXPECT_EQ(texts(feb5), (std::vector<std::string>{"feb5a", "feb5b"}));
+  for (const auto &e : feb5) {
+    EXPECT_EQ(e->History, 1);
+    EXPECT_EQ(e->RecNo, -1);
+    EXPECT_EQ(e->Hour * 100 + e->Minute, 730);
+    EXPECT_EQ(e->SetFlag, 1);
+    // Saving an archived entry writes nothing.
+    tt.SaveEntry(2024, 3, 1, e, 0);
+  }
+  EXPECT_EQ(table.RecordCount(), 1);
+  const std::string archived = readFile(kHistoryFile);
+  EXPECT_TRUE(tt.PurgeMonthBefore(2024, 6));
+  EXPECT_EQ(readFile(kHistoryFile), archived);
+  expectRemaining(*this, {"between"});
 }
 
 TEST_F(TimeTable, PurgeOnTheFirstOfJanuaryDeletesDecemberOfThePreviousYear) {

@@ -54,6 +54,13 @@ TMainTIMELIST::TMainTIMELIST(TTimeListOwner *owner)
   PMUNClockSet->setObjectName(QStringLiteral("PMUNClockSet"));
   PMRunSet->setObjectName(QStringLiteral("PMRunSet"));
   PMRunUnSet->setObjectName(QStringLiteral("PMRunUnSet"));
+  PopMenuTimeList->addSeparator();
+  PMFind = PopMenuTimeList->addAction(QStringLiteral("查找"));
+  PMFind->setObjectName(QStringLiteral("PMFind"));
+  connect(PMFind, &QAction::triggered, this, [this] {
+    if (TTimeListOwner *o = this->owner())
+      o->ShowPlanSearch();
+  });
   connect(PMClockSet, &QAction::triggered, this, &TMainTIMELIST::OnPMClockSetClick);
   connect(PMUNClockSet, &QAction::triggered, this, &TMainTIMELIST::OnPMUNClockSetClick);
   connect(PMRunSet, &QAction::triggered, this, &TMainTIMELIST::OnPMRunSetClick);
@@ -102,6 +109,9 @@ TMainTIMELIST::TMainTIMELIST(TTimeListOwner *owner)
     return calixo::fromGbk(Rows[static_cast<size_t>(row - 1)]->Text);
   };
   DrawGridTimeList->OnAcceptText = [this](const QString &text) {
+    // An archived plan's text cannot be changed.
+    if (const STIMELISTDATAPtr r = currentRow(); r && r->History)
+      return false;
     std::string gbk;
     const bool encodable = calixo::toGbk(text, gbk);
     if (encodable && gbk.size() <= kTextBytes)
@@ -226,6 +236,12 @@ void TMainTIMELIST::ShowDay(int Year, int Month, int Day) {
   if (TTimeListOwner *o = owner())
     o->LoadDayEntries(Year, Month, Day, DayEntries);
   BuildRows();
+  // A day with archived plans says so; they are shown grey and cannot be changed.
+  for (const STIMELISTDATAPtr &r : Rows)
+    if (r->History) {
+      EditDay->setText(EditDay->text() + QStringLiteral(" (历史)"));
+      break;
+    }
   DrawGridTimeList->viewport()->update();
 }
 
@@ -264,6 +280,8 @@ void TMainTIMELIST::OnDrawGridTimeListCell(TCellCanvas &canvas, int col, int row
       canvas.Draw(rect.left(), rect.top(), RunBitmap);
     break;
   case 2:
+    if (r.History)
+      canvas.FontColor = QColor(0x80, 0x80, 0x80);
     canvas.TextOut(rect.left(), rect.top(), calixo::fromGbk(r.Text), rect);
     break;
   default:
@@ -293,6 +311,8 @@ void TMainTIMELIST::OnDrawGridTimeListSetEditText(int, int row, const QString &v
   bool ok = false;
   std::string text = rowTextFromEditor(value, ok);
   const STIMELISTDATAPtr r = Rows[static_cast<size_t>(row - 1)];
+  if (r->History)
+    return;
   // Only a change is stored: opening and closing the editor on an empty row
   // writes no empty record.
   if (!ok || text == r->Text)
@@ -311,6 +331,12 @@ void TMainTIMELIST::OnPMTimeListPopup() {
   const STIMELISTDATAPtr r = currentRow();
   if (!r)
     return;
+  if (r->History) {
+    // An archived plan is read-only.
+    for (QAction *a : {PMClockSet, PMUNClockSet, PMRunSet, PMRunUnSet})
+      a->setEnabled(false);
+    return;
+  }
   PMClockSet->setEnabled(r->SetFlag != 1);
   PMUNClockSet->setEnabled(r->SetFlag == 1);
   PMRunSet->setEnabled(r->RunFlag != 1 && !r->Text.empty());

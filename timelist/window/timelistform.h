@@ -62,6 +62,7 @@ public:
   QAction *PMUNClockSet = nullptr;
   QAction *PMRunSet = nullptr;
   QAction *PMRunUnSet = nullptr;
+  QAction *PMFind = nullptr;  // 查找: the plan search box
 
 protected:
   bool eventFilter(QObject *watched, QEvent *event) override;

@@ -33,4 +33,6 @@ public:
   // The window the owner shows and hides.
   virtual void setTimeListWindow(QWidget *window) = 0;
   virtual void addToolWindow(calixo::TToolWindow *window) = 0;
+  // The 查找 box over every plan.
+  virtual void ShowPlanSearch() = 0;
 };

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Start-up of Calixo beside a bare frameless Qt window, side by side in one
+# run: each is started in turn on a private Xvfb display, and the times from
+# exec to its window being mapped and to its first paint are taken
+# (bench/startup_probe.cpp).
+#
+#   bench/startup-compare.sh BUILD_DIR [RUNS]
+#
+# BUILD_DIR is a build with the targets calixo, bare_window and
+# startup_probe (a Release build for real figures). Calixo starts in a fresh
+# data folder holding the shipped files, as on a first start.
+set -euo pipefail
+build=$(cd "${1:?usage: startup-compare.sh BUILD_DIR [RUNS]}" && pwd)
+runs=${2:-20}
+here=$(cd "$(dirname "$0")/.." && pwd)
+work=$(mktemp -d)
+trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
+cp "$here"/data/runtime/* "$work"/
+display=:$((200 + RANDOM % 500))
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do
+  xdpyinfo -display "$display" >/dev/null 2>&1 && break
+  sleep 0.05
+done
+export DISPLAY=$display QT_QPA_PLATFORM=xcb
+"$build/bin/startup_probe" "$runs" "$work" "$build/bin/bare_window" "$build/bin/calixo"
