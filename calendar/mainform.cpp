@@ -217,6 +217,27 @@ std::vector<TPlanSource> TMainForm::PlanSources() {
       } catch (const std::exception &) {
       }
     });
+  // Birthdays and anniversaries, each at its next day.
+  sources.push_back([this](const std::string &needle, std::vector<SFoundPlan> &out) {
+    if (!m_repeatTable || !m_repeatTable->Active())
+      return;
+    const calixo::LocalDateTime now = calixo::clock().now();
+    const int64_t today = calixo::dayNumber(now.year, now.month, now.day);
+    static const std::string kPrefix = "\xBC\xCD\xC4\xEE\xC8\xD5 ";  // "纪念日 " (GBK)
+    for (const repeats::SREPEATDATA &r : m_repeatTable->Items()) {
+      if (!PlanTextContains(r.Text, needle))
+        continue;
+      const auto next = repeats::nextOccurrence(r, today, LunarTableInUse());
+      if (!next)
+        continue;
+      SFoundPlan p;
+      calixo::dateFromDayNumber(next->DayNumber, p.Year, p.Month, p.Day);
+      p.Hour = r.Hour;
+      p.Minute = r.Minute;
+      p.Text = kPrefix + r.Text;
+      out.push_back(std::move(p));
+    }
+  });
   return sources;
 }
 

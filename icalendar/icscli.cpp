@@ -6,6 +6,7 @@
 #include "icstable.h"
 #include "lunar.h"
 #include "repeattable.h"
+#include "timehistory.h"
 
 #include <cerrno>
 #include <cstring>
@@ -181,6 +182,14 @@ int exportTo(const std::string &file, bool rscale) {
     if (calixo::fileExists(kTimeTableFile)) {
       timeTable.OpenTable();
       plans = ReadPlans(table);
+    }
+    // The archive of past months has the time table's fields.
+    if (calixo::fileExists(kHistoryFile)) {
+      dbf::TDbfDataSet archive("DbfDataSetTIMEHIST");
+      archive.SetTableName(calixo::resolveFileName(kHistoryFile));
+      archive.Open();
+      const std::vector<PlanRecord> past = ReadPlans(archive, true);
+      plans.insert(plans.begin(), past.begin(), past.end());
     }
     anniversaries = readAnniversaries(now.year);
   } catch (const std::exception &e) {

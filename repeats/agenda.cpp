@@ -7,6 +7,7 @@
 #include "lunar.h"
 #include "repeats.h"
 #include "repeattable.h"
+#include "timehistory.h"
 #include "timetable.h"
 
 #include <algorithm>
@@ -57,11 +58,13 @@ std::string oneLine(std::string s) {
   return s;
 }
 
-void readPlans(int64_t first, int64_t last, std::vector<Line> &lines) {
-  if (!calixo::fileExists(kTimeTableFile))
+// The plans of a time table, or of its archive of past months, which has the
+// same fields.
+void readPlans(const char *file, int64_t first, int64_t last, std::vector<Line> &lines) {
+  if (!calixo::fileExists(file))
     return;
   dbf::TDbfDataSet table("DbfDataSetTIMELIST");
-  table.SetTableName(calixo::resolveFileName(kTimeTableFile));
+  table.SetTableName(calixo::resolveFileName(file));
   table.Open();
   const int count = table.RecordCount();
   for (int n = 1; n <= count; ++n) {
@@ -113,11 +116,13 @@ int runAgenda(const std::vector<std::string> &args, std::ostream &out, std::ostr
     return 2;
   }
   std::vector<Line> lines;
-  try {
-    readPlans(*first, *last, lines);
-  } catch (const std::exception &e) {
-    err << "calixo --agenda: " << calixo::resolveFileName(kTimeTableFile) << ": " << e.what() << "\n";
-    return 1;
+  for (const char *file : {kTimeTableFile, kHistoryFile}) {
+    try {
+      readPlans(file, *first, *last, lines);
+    } catch (const std::exception &e) {
+      err << "calixo --agenda: " << calixo::resolveFileName(file) << ": " << e.what() << "\n";
+      return 1;
+    }
   }
   try {
     readAnniversaries(*first, *last, lines);

@@ -1,6 +1,7 @@
 // The agenda: everything the data folder (the current directory) holds for a
 // range of days, one line each, for `calixo --agenda FROM TO`: the time
-// table's plans and the anniversaries' occurrences in date and time order,
+// table's plans (with those of past months in the archive TIMEHIST.DBF) and
+// the anniversaries' occurrences in date and time order,
 // tab-separated (date, time, kind, text), UTF-8. Reads only; a missing table
 // is simply empty and is not created. Plain C++.
 #pragma once

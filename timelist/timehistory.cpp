@@ -1,5 +1,7 @@
 #include "timehistory.h"
 
+#include "scratchtable.h"
+
 #include "clock.h"
 #include "filenames.h"
 
@@ -148,7 +150,8 @@ void TTimeHistory::ArchiveAndPurge(dbf::TDbfDataSet &live, int64_t first, int64_
   if (const int r = calixo::renameFile(copy, archive))
     fail(archive, "cannot be replaced", r);
   syncPath(".", true);
-  live.ReplaceByPackedCopy("pp", purged);
+  calixo::removeLeftScratchTables();
+  live.ReplaceByPackedCopy(calixo::scratchTableName(), purged);
   calixo::removeFile(kHistoryJournal);
   syncPath(".", true);
 }
@@ -174,8 +177,10 @@ bool TTimeHistory::Recover(dbf::TDbfDataSet &live) {
   const std::vector<int> purged = live.Active() ? recordsOfDays(live, first, next) : std::vector<int>{};
   if (now > before) {
     // The archive holds the month: only the time table is still to be replaced.
-    if (!purged.empty())
-      live.ReplaceByPackedCopy("pp", purged);
+    if (!purged.empty()) {
+      calixo::removeLeftScratchTables();
+      live.ReplaceByPackedCopy(calixo::scratchTableName(), purged);
+    }
     calixo::removeFile(kHistoryJournal);
     syncPath(".", true);
   } else if (!purged.empty()) {

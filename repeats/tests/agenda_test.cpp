@@ -1,10 +1,12 @@
-// calixo --agenda on a small folder: plans of the time table and the
-// anniversaries' occurrences in date and time order; bad dates refused.
+// calixo --agenda on a small folder: plans of the time table and its archive
+// and the anniversaries' occurrences in date and time order; bad dates refused.
 #include "agenda.h"
 
 #include "gbk.h"
 #include "repeattable.h"
 #include "tempdir.h"
+#include "clock.h"
+#include "timehistory.h"
 #include "timetable.h"
 
 #include <gtest/gtest.h>
@@ -46,6 +48,10 @@ TEST_F(Agenda, PlansAndAnniversariesInDateAndTimeOrder) {
   save(2026, 9, 24, 7, 0, "/usr/bin/true", 1, 1);
   save(2026, 9, 25, 7, 0, "买月饼", 0, 0);
   save(2026, 10, 1, 7, 0, "out of range", 0, 0);
+  // A plan of August, moved to the archive as the purge on 1 September does.
+  save(2026, 8, 31, 20, 0, "旧计划", 0, 0);
+  TTimeHistory().ArchiveAndPurge(table, calixo::dayNumber(2026, 8, 1), calixo::dayNumber(2026, 9, 1), {5});
+  ASSERT_EQ(table.RecordCount(), 4);
   table.Close();
   repeats::TRepeatTable rt;
   rt.CreateIfMissing();
@@ -65,8 +71,9 @@ TEST_F(Agenda, PlansAndAnniversariesInDateAndTimeOrder) {
   rt.Append(g);
 
   std::ostringstream out, err;
-  EXPECT_EQ(repeats::runAgenda({"2026-09-23", "2026-09-30"}, out, err), 0) << err.str();
+  EXPECT_EQ(repeats::runAgenda({"2026-08-31", "2026-09-30"}, out, err), 0) << err.str();
   EXPECT_EQ(out.str(),
+            "2026-08-31\t20:00\t计划\t旧计划\n"
             "2026-09-23\t00:00\t纪念日\t结婚 纪念\n"
             "2026-09-24\t07:00\t运行\t/usr/bin/true\n"
             "2026-09-25\t07:00\t计划\t买月饼\n"
