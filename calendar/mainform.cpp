@@ -561,9 +561,8 @@ void TMainForm::OnDrawGirdDateDrawCell(TCellCanvas &canvas, int col, int row, co
   if (m_todayMark && calixo::clock().now().sameDate(SelYear, SelMonth, d) && d != SelDay)
     canvas.FillRect(rect, kTodayColour);
   canvas.TextOut(rect.left() + 2, rect.top(), QString::number(d), rect);
-  drawHolidayMark(canvas, d,
-                  rect.left() + 2 + QFontMetrics(canvas.Font).horizontalAdvance(QString::number(d)),
-                  rect);
+  const int numberRight = rect.left() + 2 + QFontMetrics(canvas.Font).horizontalAdvance(QString::number(d));
+  const int marksRight = drawHolidayMark(canvas, d, numberRight, rect);
   const int cx = rect.left() + rect.width() / 2;
   const int cy = rect.top() + rect.height() / 2;
   const int bottom = rect.top() + rect.height();
@@ -584,15 +583,15 @@ void TMainForm::OnDrawGirdDateDrawCell(TCellCanvas &canvas, int col, int row, co
     else
       canvas.Draw(cx, bottom - 18, HaveDataBitmap);
   }
-  drawRepeatMark(canvas, k, rect);
+  drawRepeatMark(canvas, k, rect, marksRight);
 }
 
-void TMainForm::drawHolidayMark(TCellCanvas &canvas, int d, int numberRight, const QRect &rect) {
+int TMainForm::drawHolidayMark(TCellCanvas &canvas, int d, int numberRight, const QRect &rect) {
   if (!m_holidays)
-    return;
+    return numberRight;
   const holidays::HolidayDay *day = m_holidays->Find(SelYear, SelMonth, d);
   if (!day)
-    return;
+    return numberRight;
   const QFont font = canvas.Font;
   const QColor colour = canvas.FontColor;
   canvas.Font = calixo::chineseFont(kHolidayMarkPixels);
@@ -602,9 +601,11 @@ void TMainForm::drawHolidayMark(TCellCanvas &canvas, int d, int numberRight, con
   // right edge; above the lunar label, which starts at the cell's middle.
   const QString mark = QString::fromUtf8(holidays::KindText(day->Kind));
   const int width = QFontMetrics(canvas.Font).horizontalAdvance(mark);
-  canvas.TextOut(std::min(numberRight + 2, rect.right() - 3 - width), rect.top() - 1, mark, rect);
+  const int x = std::min(numberRight + 2, rect.right() - 3 - width);
+  canvas.TextOut(x, rect.top() - 1, mark, rect);
   canvas.Font = font;
   canvas.FontColor = colour;
+  return x + width;
 }
 
 QColor TMainForm::FestivalLabelColour() { return kFestivalColour; }
@@ -716,6 +717,11 @@ void TMainForm::contextMenuEvent(QContextMenuEvent *e) {
   settings->setObjectName(QStringLiteral("PMSettings"));
   connect(settings, &QAction::triggered, this, &TMainForm::OnSettingsClick);
   addRepeatActions(menu, e->pos());
+  menu.addSeparator();
+  menu.addAction(QStringLiteral("导出日历..."), this, &TMainForm::OnExportClick)
+      ->setObjectName(QStringLiteral("PMExport"));
+  menu.addAction(QStringLiteral("导入日历..."), this, &TMainForm::OnImportClick)
+      ->setObjectName(QStringLiteral("PMImport"));
   menu.exec(e->globalPos());
 }
 

@@ -162,6 +162,10 @@ public:
   // Shows the 设置 dialog (the context menu's "设置..."), stores what the
   // user chose in Calixo.ini and applies it.
   void OnSettingsClick();
+  // 导出日历 and 导入日历 (mainics.cpp): the plans and anniversaries to and
+  // from an iCalendar file chosen in a file dialog.
+  void OnExportClick();
+  void OnImportClick();
 
   // A picture button of the skin, its picture chosen by its Mainbutton key.
   TPictureButton *createSkinButton(const char *objectName, QPoint pos, const char *key,
@@ -212,7 +216,9 @@ private:
 
   void openRepeatTable();
   void layoutRepeatMarks(int year, int month);
-  void drawRepeatMark(TCellCanvas &canvas, int cell, const QRect &rect);
+  // The anniversary dot, after the day number and its 休/班 mark (which end
+  // at marksRight), so that it reads with its own day.
+  void drawRepeatMark(TCellCanvas &canvas, int cell, const QRect &rect, int marksRight);
   // 纪念日… and, over a day, 添加纪念日.
   void addRepeatActions(QMenu &menu, const QPoint &pos);
 
@@ -221,7 +227,8 @@ private:
   int64_t m_repeatMinuteSeen = -1;  // the last minute whose reminders were looked at
   // The 休 or 班 mark of day d of the shown month, after its number (which
   // ends at numberRight) in the cell's top-right part.
-  void drawHolidayMark(TCellCanvas &canvas, int d, int numberRight, const QRect &rect);
+  // Returns where the mark ends (numberRight when there is none).
+  int drawHolidayMark(TCellCanvas &canvas, int d, int numberRight, const QRect &rect);
   void loadHolidays();
 
   std::unique_ptr<holidays::HolidaySchedule> m_holidays;

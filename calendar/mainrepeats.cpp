@@ -19,6 +19,8 @@
 #include <QMenu>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 
 // A small rose dot for the top-right corner of a day cell, where neither the
@@ -81,9 +83,10 @@ QStringList TMainForm::AnniversariesOn(int day) const {
   return names;
 }
 
-void TMainForm::drawRepeatMark(TCellCanvas &canvas, int cell, const QRect &rect) {
+void TMainForm::drawRepeatMark(TCellCanvas &canvas, int cell, const QRect &rect, int marksRight) {
   if (RepeatMarks[static_cast<size_t>(cell)] == 1)
-    canvas.Draw(rect.right() - RepeatMarkBitmap.width(), rect.top() + 2, RepeatMarkBitmap);
+    canvas.Draw(std::min(marksRight + 2, rect.right() - RepeatMarkBitmap.width()), rect.top() + 4,
+                RepeatMarkBitmap);
 }
 
 void TMainForm::ShowRepeatsWindow() {

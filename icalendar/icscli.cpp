@@ -170,7 +170,9 @@ int usage() {
   return 2;
 }
 
-int exportTo(const std::string &file, bool rscale) {
+}  // namespace
+
+int exportFile(const std::string &file, bool rscale, std::ostream &out, std::ostream &err) {
   dbf::TDbfDataSet table("DbfDataSetTIMELIST");
   bool busy = false;
   TTimeTable timeTable(table, busy);
@@ -193,7 +195,7 @@ int exportTo(const std::string &file, bool rscale) {
     }
     anniversaries = readAnniversaries(now.year);
   } catch (const std::exception &e) {
-    std::cerr << "calixo: " << e.what() << "\n";
+    err << "calixo: " << e.what() << "\n";
     return 1;
   }
   ExportOptions options;
@@ -204,23 +206,23 @@ int exportTo(const std::string &file, bool rscale) {
   const std::string text = ExportCalendar(plans, anniversaries, options);
   std::string error;
   if (!writeWhole(file, text, error)) {
-    std::cerr << "calixo: " << file << ": " << error << "\n";
+    err << "calixo: " << file << ": " << error << "\n";
     return 1;
   }
-  std::cout << "导出 " << plans.size() << " 个计划和 " << anniversaries.size() << " 个纪念日到 " << file
+  out << "导出 " << plans.size() << " 个计划和 " << anniversaries.size() << " 个纪念日到 " << file
             << "\n";
   return 0;
 }
 
-int importFrom(const std::string &file) {
+int importFile(const std::string &file, std::ostream &out, std::ostream &err) {
   std::string text, error;
   if (!readWhole(file, text, error)) {
-    std::cerr << "calixo: " << file << ": " << error << "\n";
+    err << "calixo: " << file << ": " << error << "\n";
     return 1;
   }
   ParseResult parsed;
   if (!ParseCalendar(text, lunarOf, parsed, error)) {
-    std::cerr << "calixo: " << file << ": " << error << "\n";
+    err << "calixo: " << file << ": " << error << "\n";
     return 1;
   }
   dbf::TDbfDataSet table("DbfDataSetTIMELIST");
@@ -234,22 +236,20 @@ int importFrom(const std::string &file) {
     counts = ImportPlans(timeTable, parsed.plans);
     anniversaries = importAnniversaries(parsed.anniversaries, anniversariesThere);
   } catch (const std::exception &e) {
-    std::cerr << "calixo: " << e.what() << "\n";
+    err << "calixo: " << e.what() << "\n";
     return 1;
   }
-  std::cout << "导入 " << file << "：新增 " << counts.added << " 个计划，并入已有的行 " << counts.joined
+  out << "导入 " << file << "：新增 " << counts.added << " 个计划，并入已有的行 " << counts.joined
             << " 个，已经有的 " << counts.already << " 个；新增纪念日 " << anniversaries << " 个，已经有的 "
             << anniversariesThere << " 个\n";
   for (const std::string &n : parsed.notes)
-    std::cout << "注意：" << n << "\n";
+    out << "注意：" << n << "\n";
   for (const std::string &n : parsed.notImported)
-    std::cout << "未导入：" << n << "\n";
+    out << "未导入：" << n << "\n";
   for (const std::string &n : counts.notImported)
-    std::cout << "未导入：" << n << "\n";
+    out << "未导入：" << n << "\n";
   return 0;
 }
-
-}  // namespace
 
 int RunIcsCommand(int argc, char **argv) {
   if (argc < 2)
@@ -257,15 +257,15 @@ int RunIcsCommand(int argc, char **argv) {
   const std::string cmd = argv[1];
   if (cmd == "--export-ics") {
     if (argc == 3)
-      return exportTo(argv[2], false);
+      return exportFile(argv[2], false, std::cout, std::cerr);
     if (argc == 4 && std::string(argv[3]) == "--rscale")
-      return exportTo(argv[2], true);
+      return exportFile(argv[2], true, std::cout, std::cerr);
     return usage();
   }
   if (cmd == "--import-ics") {
     if (argc != 3)
       return usage();
-    return importFrom(argv[2]);
+    return importFile(argv[2], std::cout, std::cerr);
   }
   return -1;
 }
