@@ -2,6 +2,7 @@
 
 #include "clock.h"
 #include "filenames.h"
+#include "filewrite.h"
 #include "icsformat.h"
 #include "icstable.h"
 #include "lunar.h"
@@ -69,28 +70,8 @@ bool readWhole(const std::string &path, std::string &out, std::string &error) {
 // Written beside the target and renamed over it, so that a failed export
 // never leaves half a calendar where a whole one was.
 bool writeWhole(const std::string &path, const std::string &text, std::string &error) {
-  const std::string tmp = path + ".part";
-  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    error = std::strerror(errno);
-    return false;
-  }
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0) {
-      error = n < 0 ? std::strerror(errno) : "写入失败";
-      ::close(fd);
-      ::unlink(tmp.c_str());
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  if (::fsync(fd) != 0 || ::close(fd) != 0 || ::rename(tmp.c_str(), path.c_str()) != 0) {
-    error = std::strerror(errno);
-    ::unlink(tmp.c_str());
+  if (const int err = calixo::replaceFile(path, text)) {
+    error = std::strerror(err);
     return false;
   }
   return true;

@@ -1,6 +1,7 @@
 #include "snoozelist.h"
 
 #include "filenames.h"
+#include "filewrite.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -175,38 +176,9 @@ std::string SnoozeList::save() const {
   for (const PendingSnooze &s : m_items)
     bytes += formatLine(s) + "\n";
   const std::string target = resolveFileName(m_fileName);
-  const std::string tmp = target + ".tmp";
   const std::string what = "Cannot save the snoozed reminders to \"" + m_fileName + "\"";
-  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0)
-    return errnoText(what, errno);
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0) {
-      const int err = n < 0 ? errno : EIO;
-      ::close(fd);
-      ::unlink(tmp.c_str());
-      return errnoText(what, err);
-    }
-    done += static_cast<size_t>(n);
-  }
-  // On disk before the rename, so the name never points at a file whose
-  // bytes a crash could still lose.
-  const int syncError = ::fsync(fd) == 0 ? 0 : errno;
-  const int closeError = ::close(fd) == 0 ? 0 : errno;
-  if (syncError || closeError) {
-    const int err = syncError ? syncError : closeError;
-    ::unlink(tmp.c_str());
+  if (const int err = replaceFile(target, bytes, ".tmp"))
     return errnoText(what, err);
-  }
-  if (::rename(tmp.c_str(), target.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(tmp.c_str());
-    return errnoText(what, err);
-  }
   return {};
 }
 

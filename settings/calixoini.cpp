@@ -1,6 +1,7 @@
 #include "calixoini.h"
 
 #include "filenames.h"
+#include "filewrite.h"
 #include "ini.h"
 #include "switches.h"
 
@@ -53,19 +54,7 @@ bool TCalixoini::WriteDefaultSettings(std::string *why) const {
   const int fd = ::open(FileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0)
     return fail(std::strerror(errno));
-  const std::string &bytes = DefaultTemplate();
-  size_t done = 0;
-  int err = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0) {
-      err = n < 0 ? errno : ENOSPC;
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
+  int err = calixo::writeAll(fd, DefaultTemplate());
   if (::close(fd) != 0 && err == 0)
     err = errno;
   // A half-written template would hide the rest of the keys until it is

@@ -2,6 +2,7 @@
 
 #include "calixoini.h"
 #include "filenames.h"
+#include "filewrite.h"
 
 #include <cerrno>
 #include <cstring>
@@ -141,25 +142,8 @@ bool WriteSwitchValues(const std::string &fileName, const std::vector<SSwitchVal
     }
   }
   const std::string bytes = WithSwitchValues(old, values);
-  const std::string temp = path + ".new";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) {
-      error = fileName + ": cannot write " + temp + " (" + std::strerror(errno) + ")";
-      return false;
-    }
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      error = fileName + ": cannot write " + temp + " (" + std::strerror(errno) + ")";
-      out.close();
-      removeFile(temp);
-      return false;
-    }
-  }
-  if (const int e = renameFile(temp, path); e != 0) {
+  if (const int e = replaceFile(path, bytes, ".new"); e != 0) {
     error = fileName + ": cannot be replaced (" + std::strerror(e) + ")";
-    removeFile(temp);
     return false;
   }
   return true;
