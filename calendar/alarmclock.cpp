@@ -68,6 +68,30 @@ private:
   QPointer<TMainForm> m_form;
 };
 
+// The plans' alarms and runs, and the reminders of birthdays and
+// anniversaries on the days they fall on or the days ahead of them: one
+// schedule, so that both follow the same rules for boxes, midnight and sleep.
+class AllReminders : public reminders::Source {
+public:
+  explicit AllReminders(TMainForm *form) : m_plans(form), m_form(form) {}
+
+  std::vector<reminders::DueItem> ItemsOf(int64_t day) override {
+    std::vector<reminders::DueItem> out = m_plans.ItemsOf(day);
+    if (m_form) {
+      std::vector<reminders::DueItem> more = m_form->AnniversaryRemindersOf(day);
+      out.insert(out.end(), more.begin(), more.end());
+    }
+    return out;
+  }
+  // Anniversaries are not caught up: the day after, a reminder of the day
+  // before is of no use any more.
+  std::vector<reminders::DueItem> ItemsBefore(int64_t day) override { return m_plans.ItemsBefore(day); }
+
+private:
+  TimeTableSource m_plans;
+  QPointer<TMainForm> m_form;
+};
+
 QString dateText(int64_t day) {
   int y = 0, m = 0, d = 0;
   calixo::dateFromDayNumber(day, y, m, d);
@@ -81,7 +105,7 @@ QString timeText(const reminders::DueItem &i) {
 }  // namespace
 
 TAlarmClock::TAlarmClock(TMainForm *form)
-    : QObject(form), m_form(form), m_source(std::make_unique<TimeTableSource>(form)),
+    : QObject(form), m_form(form), m_source(std::make_unique<AllReminders>(form)),
       m_schedule(std::make_unique<reminders::Schedule>(*m_source)), m_startedAt(calixo::clock().now()) {
   setObjectName(QStringLiteral("AlarmClock"));
   TimerClock = new QTimer(this);
@@ -133,12 +157,7 @@ void TAlarmClock::CollectMissed() {
 void TAlarmClock::OnTimerClockTimer() {
   if (!m_form || !m_schedule->Started())
     return;
-  const calixo::LocalDateTime now = calixo::clock().now();
-  // Anniversaries' reminders, looked at once a minute.
-  m_form->TickRepeats(now.year, now.month, now.day, now.hour, now.minute);
-  if (!m_form)
-    return;
-  const reminders::Advanced a = m_schedule->Advance(now);
+  const reminders::Advanced a = m_schedule->Advance(calixo::clock().now());
   if (a.DateChanged) {
     int y = 0, m = 0, d = 0;
     calixo::dateFromDayNumber(a.NewDay, y, m, d);

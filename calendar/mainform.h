@@ -11,6 +11,7 @@
 #include "dayinfo.h"
 #include "lunar.h"
 #include "monthmodel.h"
+#include "schedule.h"
 #include "timelistowner.h"
 #include "plansearch.h"
 #include "timehistory.h"
@@ -139,7 +140,10 @@ public:
   // The dialog for a new anniversary, filled with the lunar and Gregorian
   // date of day `day` of the shown month.
   void AddRepeatOnDay(int day);
-  void TickRepeats(int year, int month, int day, int hour, int minute);
+  // The anniversary reminders of day number day for the alarm schedule: each
+  // set one whose occurrence is that day or at most AHEAD days later, and
+  // that has not fired that day; clearing one stores FIRED.
+  std::vector<reminders::DueItem> AnniversaryRemindersOf(int64_t day);
   // For the hover text: "妈妈生日（农历八月十五）" for each anniversary that
   // falls on day `day` of the shown month, in time order.
   QStringList AnniversariesOn(int day) const;
@@ -224,7 +228,6 @@ private:
 
   std::unique_ptr<TCalixoini> m_settings;
   std::unique_ptr<repeats::TRepeatTable> m_repeatTable;
-  int64_t m_repeatMinuteSeen = -1;  // the last minute whose reminders were looked at
   // The 休 or 班 mark of day d of the shown month, after its number (which
   // ends at numberRight) in the cell's top-right part.
   // Returns where the mark ends (numberRight when there is none).

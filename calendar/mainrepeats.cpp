@@ -8,9 +8,9 @@
 #include "cellcanvas.h"
 #include "clock.h"
 #include "drawgrid.h"
+#include "gbk.h"
 #include "repeatdialog.h"
 #include "repeatsform.h"
-#include "reminders.h"
 #include "repeattable.h"
 #include "ui.h"
 
@@ -20,6 +20,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -97,6 +98,9 @@ void TMainForm::ShowRepeatsWindow() {
     connect(RepeatsForm, &TRepeatsForm::changed, this, [this] {
       layoutRepeatMarks(SelYear, SelMonth);
       DrawGridDate->update();
+      // Today's reminders may have changed with it.
+      const calixo::LocalDateTime today = calixo::clock().now();
+      ArmNextAlarm(today.year, today.month, today.day);
     });
     // First shown beside the calendar, so the marks it adds stay in view.
     RepeatsForm->move(frameGeometry().topRight() + QPoint(8, 0));
@@ -135,32 +139,37 @@ void TMainForm::addRepeatActions(QMenu &menu, const QPoint &pos) {
   }
 }
 
-void TMainForm::TickRepeats(int year, int month, int day, int hour, int minute) {
+std::vector<reminders::DueItem> TMainForm::AnniversaryRemindersOf(int64_t day) {
+  std::vector<reminders::DueItem> out;
   if (!m_repeatTable || !m_repeatTable->Active())
-    return;
-  const int64_t today = calixo::dayNumber(year, month, day);
-  const int64_t minuteNow = today * 1440 + hour * 60 + minute;
-  if (minuteNow == m_repeatMinuteSeen)
-    return;
-  m_repeatMinuteSeen = minuteNow;
-  const auto due = repeats::remindersDue(m_repeatTable->Items(), today, hour, minute, LunarTableInUse());
-  // FIRED is stored for every due reminder before the first box opens: a box
-  // runs a nested event loop in which ticks go on.
-  std::vector<QString> texts;
-  for (const repeats::SReminder &r : due) {
-    const repeats::SREPEATDATA item = m_repeatTable->Items()[r.Index];
-    try {
-      m_repeatTable->SetFired(item.RecNo, today);
-    } catch (const std::exception &) {
-      // The reminder is shown all the same; it may come again this day.
-    }
-    texts.push_back(QString::fromStdString(repeats::reminderText(item, r.DaysUntil)));
+    return out;
+  const lunar::LunarTable table = LunarTableInUse();
+  for (const repeats::SREPEATDATA &r : m_repeatTable->Items()) {
+    if (r.SetFlag != 1 || r.Fired == day)
+      continue;
+    const std::optional<repeats::SOccurrence> next = repeats::nextOccurrence(r, day, table);
+    if (!next || next->DayNumber - day > r.Ahead)
+      continue;
+    reminders::DueItem i;
+    i.Day = day;
+    i.Hour = r.Hour;
+    i.Minute = r.Minute;
+    calixo::utf8ToGbk(repeats::reminderText(r, static_cast<int>(next->DayNumber - day)), i.Text);
+    // Found again by its contents when it is cleared: a delete in the 纪念日
+    // window may have moved its record meanwhile.
+    QPointer<TMainForm> self(this);
+    const repeats::SREPEATDATA key = r;
+    i.Clear = [self, key, day] {
+      if (!self || !self->m_repeatTable)
+        return;
+      for (const repeats::SREPEATDATA &now : self->m_repeatTable->Items())
+        if (now.Kind == key.Kind && now.Month == key.Month && now.Day == key.Day && now.Text == key.Text &&
+            now.Hour == key.Hour && now.Minute == key.Minute) {
+          calixo::guarded([&] { self->m_repeatTable->SetFired(now.RecNo, day); });
+          break;
+        }
+    };
+    out.push_back(std::move(i));
   }
-  QPointer<TMainForm> self(this);
-  // Like an alarm: a sound, a notification and the box, which can snooze it.
-  for (const QString &t : texts) {
-    calixo::remind(calixo::Reminder{calixo::reminderTime(hour, minute), t}, this);
-    if (!self)
-      return;
-  }
+  return out;
 }

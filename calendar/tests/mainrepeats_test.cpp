@@ -1,6 +1,6 @@
 // The main window's anniversaries offscreen: the marks of a month, the names
-// for the hover text, reminders from the tick once a day, a damaged table
-// reported, and [Repeats] Enabled=0.
+// for the hover text, reminders through the alarm schedule once a day, a
+// damaged table reported, and [Repeats] Enabled=0.
 #include "mainform.h"
 
 #include "alarmclock.h"
@@ -80,6 +80,18 @@ TEST_F(MainRepeatsTest, MarksNamesAndAReminderOnceADay) {
   create();
   tickAt(8, 0);
   EXPECT_EQ(messages.size(), 1u);
+}
+
+// The reminder's minute slept through: it comes on waking, naming its time,
+// as an alarm does.
+TEST_F(MainRepeatsTest, AReminderSleptThroughComesOnWaking) {
+  settings("");
+  store("妈妈生日", 8, 15, 3);
+  create();
+  tickAt(7, 59, 30);
+  tickAt(9, 15);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], QStringLiteral("8:00 3天后：妈妈生日（农历八月十五）"));
 }
 
 TEST_F(MainRepeatsTest, SwitchedOffNothingIsOpenedOrCreated) {
