@@ -83,9 +83,14 @@ public:
     }
     return out;
   }
-  // Anniversaries are not caught up: the day after, a reminder of the day
-  // before is of no use any more.
-  std::vector<reminders::DueItem> ItemsBefore(int64_t day) override { return m_plans.ItemsBefore(day); }
+  std::vector<reminders::DueItem> ItemsBefore(int64_t day) override {
+    std::vector<reminders::DueItem> out = m_plans.ItemsBefore(day);
+    if (m_form) {
+      std::vector<reminders::DueItem> more = m_form->MissedAnniversaryReminders(day);
+      out.insert(out.end(), more.begin(), more.end());
+    }
+    return out;
+  }
 
 private:
   TimeTableSource m_plans;

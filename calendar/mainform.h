@@ -144,6 +144,10 @@ public:
   // set one whose occurrence is that day or at most AHEAD days later, and
   // that has not fired that day; clearing one stores FIRED.
   std::vector<reminders::DueItem> AnniversaryRemindersOf(int64_t day);
+  // Those of the days before day (at most a month back, after the day each
+  // last fired) that never came because Calixo was not running: the latest
+  // missed one of each anniversary.
+  std::vector<reminders::DueItem> MissedAnniversaryReminders(int64_t day);
   // For the hover text: "妈妈生日（农历八月十五）" for each anniversary that
   // falls on day `day` of the shown month, in time order.
   QStringList AnniversariesOn(int day) const;

@@ -139,6 +139,33 @@ void TMainForm::addRepeatActions(QMenu &menu, const QPoint &pos) {
   }
 }
 
+namespace {
+
+// The reminder of r on day (daysUntil its occurrence), cleared by storing
+// FIRED; the record is found again by its contents, since a delete in the
+// 纪念日 window may have moved it meanwhile.
+reminders::DueItem anniversaryReminder(QPointer<TMainForm> form, const repeats::SREPEATDATA &r, int64_t day,
+                                       int daysUntil) {
+  reminders::DueItem i;
+  i.Day = day;
+  i.Hour = r.Hour;
+  i.Minute = r.Minute;
+  calixo::utf8ToGbk(repeats::reminderText(r, daysUntil), i.Text);
+  i.Clear = [form, key = r, day] {
+    if (!form || !form->RepeatTable())
+      return;
+    for (const repeats::SREPEATDATA &now : form->RepeatTable()->Items())
+      if (now.Kind == key.Kind && now.Month == key.Month && now.Day == key.Day && now.Text == key.Text &&
+          now.Hour == key.Hour && now.Minute == key.Minute) {
+        calixo::guarded([&] { form->RepeatTable()->SetFired(now.RecNo, day); });
+        break;
+      }
+  };
+  return i;
+}
+
+}  // namespace
+
 std::vector<reminders::DueItem> TMainForm::AnniversaryRemindersOf(int64_t day) {
   std::vector<reminders::DueItem> out;
   if (!m_repeatTable || !m_repeatTable->Active())
@@ -148,28 +175,27 @@ std::vector<reminders::DueItem> TMainForm::AnniversaryRemindersOf(int64_t day) {
     if (r.SetFlag != 1 || r.Fired == day)
       continue;
     const std::optional<repeats::SOccurrence> next = repeats::nextOccurrence(r, day, table);
-    if (!next || next->DayNumber - day > r.Ahead)
+    if (next && next->DayNumber - day <= r.Ahead)
+      out.push_back(anniversaryReminder(this, r, day, static_cast<int>(next->DayNumber - day)));
+  }
+  return out;
+}
+
+std::vector<reminders::DueItem> TMainForm::MissedAnniversaryReminders(int64_t day) {
+  std::vector<reminders::DueItem> out;
+  if (!m_repeatTable || !m_repeatTable->Active())
+    return out;
+  const lunar::LunarTable table = LunarTableInUse();
+  for (const repeats::SREPEATDATA &r : m_repeatTable->Items()) {
+    if (r.SetFlag != 1)
       continue;
-    reminders::DueItem i;
-    i.Day = day;
-    i.Hour = r.Hour;
-    i.Minute = r.Minute;
-    calixo::utf8ToGbk(repeats::reminderText(r, static_cast<int>(next->DayNumber - day)), i.Text);
-    // Found again by its contents when it is cleared: a delete in the 纪念日
-    // window may have moved its record meanwhile.
-    QPointer<TMainForm> self(this);
-    const repeats::SREPEATDATA key = r;
-    i.Clear = [self, key, day] {
-      if (!self || !self->m_repeatTable)
-        return;
-      for (const repeats::SREPEATDATA &now : self->m_repeatTable->Items())
-        if (now.Kind == key.Kind && now.Month == key.Month && now.Day == key.Day && now.Text == key.Text &&
-            now.Hour == key.Hour && now.Minute == key.Minute) {
-          calixo::guarded([&] { self->m_repeatTable->SetFired(now.RecNo, day); });
-          break;
-        }
-    };
-    out.push_back(std::move(i));
+    for (int64_t d = day - 1; d >= day - 31 && d > r.Fired; --d) {
+      const std::optional<repeats::SOccurrence> next = repeats::nextOccurrence(r, d, table);
+      if (next && next->DayNumber - d <= r.Ahead) {
+        out.push_back(anniversaryReminder(this, r, d, static_cast<int>(next->DayNumber - d)));
+        break;
+      }
+    }
   }
   return out;
 }

@@ -83,7 +83,8 @@ TEST_F(MainRepeatsTest, MarksNamesAndAReminderOnceADay) {
 }
 
 // The reminder's minute slept through: it comes on waking, naming its time,
-// as an alarm does.
+// as an alarm does. A reminder of a day Calixo did not run on comes in the
+// start's 错过的提醒 box.
 TEST_F(MainRepeatsTest, AReminderSleptThroughComesOnWaking) {
   settings("");
   store("妈妈生日", 8, 15, 3);
@@ -92,6 +93,15 @@ TEST_F(MainRepeatsTest, AReminderSleptThroughComesOnWaking) {
   tickAt(9, 15);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], QStringLiteral("8:00 3天后：妈妈生日（农历八月十五）"));
+
+  form.reset();
+  messages.clear();
+  clock.set({2026, 9, 24, 7, 0, 0, 0});  // the 23rd went by without Calixo
+  create();
+  form->AlarmClock->OnTimerClockTimer();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], QStringLiteral("错过的提醒\n2026-09-23 8:00 2天后：妈妈生日（农历八月十五）"));
+  EXPECT_EQ(form->RepeatTable()->Items()[0].Fired, calixo::dayNumber(2026, 9, 23));
 }
 
 TEST_F(MainRepeatsTest, SwitchedOffNothingIsOpenedOrCreated) {
