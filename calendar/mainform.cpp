@@ -460,7 +460,9 @@ void TMainForm::showDefaultPicture() {
 }
 
 void TMainForm::LoadMonthPicture() {
-  const std::string value = m_settings->ReadSetting("Monthbmp", "M" + std::to_string(SelMonth));
+  std::string key = "M";
+  key += std::to_string(SelMonth);
+  const std::string value = m_settings->ReadSetting("Monthbmp", key);
   if (!value.empty()) {
     QImage picture;
     if (loadBitmapFile(calixo::fromGbk(value), picture)) {

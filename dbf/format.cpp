@@ -204,7 +204,7 @@ std::string formatNumber(double v, int decimals) {
     for (int i = 0; i < point; ++i)
       whole += digitAt(i);
     if (whole.empty())
-      whole = "0";
+      whole.push_back('0');
     frac.clear();
     for (int j = 0; j <= decimals; ++j)
       frac += digitAt(point + j);

@@ -16,7 +16,12 @@ int weekdayOf(int year, int month, int day) {
   return (year + year / 4 - year / 100 + year / 400 + t[month - 1] + day) % 7;
 }
 
-std::string twoDigits(int v) { return (v < 10 ? "0" : "") + std::to_string(v); }
+std::string twoDigits(int v) {
+  std::string s = std::to_string(v);
+  if (v < 10)
+    s.insert(s.begin(), '0');
+  return s;
+}
 
 }  // namespace
 
