@@ -17,7 +17,7 @@ TSettingsDlg::TSettingsDlg(const TCalixoini &settings, QWidget *parent) : QDialo
   auto *layout = new QVBoxLayout(this);
   auto *form = new QFormLayout;
   layout->addLayout(form);
-  for (const calixo::SwitchSpec &s : calixo::Switches()) {
+  for (const calixo::SwitchRow &s : calixo::Switches()) {
     const QString name = QStringLiteral("Switch_%1_%2").arg(QLatin1String(s.Section), QLatin1String(s.Key));
     const QString label = QString::fromUtf8(s.Label);
     Control c;
@@ -45,12 +45,12 @@ TSettingsDlg::TSettingsDlg(const TCalixoini &settings, QWidget *parent) : QDialo
 
 std::vector<calixo::SSwitchValue> TSettingsDlg::Values() const {
   std::vector<calixo::SSwitchValue> values;
-  const std::vector<calixo::SwitchSpec> &specs = calixo::Switches();
-  for (size_t i = 0; i < specs.size() && i < m_controls.size(); ++i) {
+  const std::vector<calixo::SwitchRow> &rows = calixo::Switches();
+  for (size_t i = 0; i < rows.size() && i < m_controls.size(); ++i) {
     const Control &c = m_controls[i];
     const std::string value = c.Flag ? (c.Flag->isChecked() ? "1" : "0")
                                      : std::to_string(c.Number->value());
-    values.push_back({specs[i].Section, specs[i].Key, value});
+    values.push_back({rows[i].Section, rows[i].Key, value});
   }
   return values;
 }

@@ -127,24 +127,34 @@ void TRepeatTable::write(const SREPEATDATA &r) {
   m_table.StringPut("DO", r.Text);
 }
 
-void TRepeatTable::Append(SREPEATDATA &r) {
-  const std::string why = invalidReason(r);
-  if (!why.empty())
-    throw std::invalid_argument(why);
-  if (!m_table.Active())
-    throw std::runtime_error(FilePath() + " is not open");
+void TRepeatTable::store(const SREPEATDATA &r, int recNo) {
   try {
-    m_navigator.BtnClick(dbf::TDbfNavigator::nbBttm);
-    m_navigator.BtnClick(dbf::TDbfNavigator::nbInsert);
+    if (recNo < 0) {
+      m_navigator.BtnClick(dbf::TDbfNavigator::nbBttm);
+      m_navigator.BtnClick(dbf::TDbfNavigator::nbInsert);
+    } else {
+      m_table.GotoPosition(recNo);
+      m_navigator.BtnClick(dbf::TDbfNavigator::nbEdit);
+    }
     write(r);
     m_navigator.BtnClick(dbf::TDbfNavigator::nbPost);
   } catch (...) {
+    // A change that could not be posted is dropped, never left half made.
     try {
       m_navigator.BtnClick(dbf::TDbfNavigator::nbCancel);
     } catch (const std::exception &) {
     }
     throw;
   }
+}
+
+void TRepeatTable::Append(SREPEATDATA &r) {
+  const std::string why = invalidReason(r);
+  if (!why.empty())
+    throw std::invalid_argument(why);
+  if (!m_table.Active())
+    throw std::runtime_error(FilePath() + " is not open");
+  store(r, -1);
   r.RecNo = m_table.RecNo();
   m_items.push_back(r);
 }
@@ -155,18 +165,7 @@ void TRepeatTable::Update(const SREPEATDATA &r) {
     throw std::invalid_argument(why);
   if (!m_table.Active() || r.RecNo < 1 || r.RecNo > static_cast<int>(m_items.size()))
     throw std::runtime_error(FilePath() + ": no record " + std::to_string(r.RecNo));
-  try {
-    m_table.GotoPosition(r.RecNo);
-    m_navigator.BtnClick(dbf::TDbfNavigator::nbEdit);
-    write(r);
-    m_navigator.BtnClick(dbf::TDbfNavigator::nbPost);
-  } catch (...) {
-    try {
-      m_navigator.BtnClick(dbf::TDbfNavigator::nbCancel);
-    } catch (const std::exception &) {
-    }
-    throw;
-  }
+  store(r, r.RecNo);
   m_items[static_cast<size_t>(r.RecNo - 1)] = r;
 }
 

@@ -49,6 +49,8 @@ public:
 
 private:
   void write(const SREPEATDATA &r);
+  // Posts r as a new record (recNo -1) or over record recNo.
+  void store(const SREPEATDATA &r, int recNo);
   void reload();
 
   dbf::TDbfDataSet m_table;

@@ -25,10 +25,10 @@ bool TCalixoini::SwitchOn(const std::string &section, const std::string &key) co
 }
 
 int TCalixoini::SwitchNumber(const std::string &section, const std::string &key) const {
-  const calixo::SwitchSpec *spec = calixo::FindSwitch(section, key);
-  if (!spec)
+  const calixo::SwitchRow *row = calixo::FindSwitch(section, key);
+  if (!row)
     return 0;
-  return calixo::SwitchNumberValue(*spec, ReadSetting(section, key));
+  return calixo::SwitchNumberValue(*row, ReadSetting(section, key));
 }
 
 bool TCalixoini::WriteDefaultSettings(std::string *why) const {

@@ -19,10 +19,10 @@ std::string trimmed(const std::string &s) {
 
 }  // namespace
 
-const std::vector<SwitchSpec> &Switches() {
+const std::vector<SwitchRow> &Switches() {
   // One row per switch. Add new switches here; the dialog and the readers
   // pick them up from this table.
-  static const std::vector<SwitchSpec> rows = {
+  static const std::vector<SwitchRow> rows = {
       {"Lunar", "Extended", SwitchKind::Flag, 1, 0, 1, "农历日期到2100年"},
       {"Lunar", "Festivals", SwitchKind::Flag, 1, 0, 1, "显示节日和节气"},
       {"Holidays", "Show", SwitchKind::Flag, 1, 0, 1, "显示休班"},
@@ -41,8 +41,8 @@ const std::vector<SwitchSpec> &Switches() {
   return rows;
 }
 
-const SwitchSpec *FindSwitch(const std::string &section, const std::string &key) {
-  for (const SwitchSpec &s : Switches())
+const SwitchRow *FindSwitch(const std::string &section, const std::string &key) {
+  for (const SwitchRow &s : Switches())
     if (strcasecmp(s.Section, section.c_str()) == 0 && strcasecmp(s.Key, key.c_str()) == 0)
       return &s;
   return nullptr;
@@ -50,14 +50,14 @@ const SwitchSpec *FindSwitch(const std::string &section, const std::string &key)
 
 bool SwitchFlagValue(const std::string &stored) { return trimmed(stored) != "0"; }
 
-int SwitchNumberValue(const SwitchSpec &spec, const std::string &stored) {
+int SwitchNumberValue(const SwitchRow &row, const std::string &stored) {
   const std::string t = trimmed(stored);
   if (t.empty())
-    return spec.Default;
+    return row.Default;
   char *end = nullptr;
   const long v = std::strtol(t.c_str(), &end, 10);
-  if (*end != '\0' || v < spec.Min || v > spec.Max)
-    return spec.Default;
+  if (*end != '\0' || v < row.Min || v > row.Max)
+    return row.Default;
   return static_cast<int>(v);
 }
 

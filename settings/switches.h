@@ -11,7 +11,7 @@ namespace calixo {
 
 enum class SwitchKind { Flag, Number };
 
-struct SwitchSpec {
+struct SwitchRow {
   const char *Section;
   const char *Key;
   SwitchKind Kind;
@@ -22,14 +22,14 @@ struct SwitchSpec {
 };
 
 // Every switch, in the order the dialog shows them.
-const std::vector<SwitchSpec> &Switches();
+const std::vector<SwitchRow> &Switches();
 // The row of section/key (any letter case), or nullptr.
-const SwitchSpec *FindSwitch(const std::string &section, const std::string &key);
+const SwitchRow *FindSwitch(const std::string &section, const std::string &key);
 
 // What a stored value means for a switch: a flag is off only for "0"
 // (blanks around it ignored); a number outside its range or not a number
 // reads as its default. An empty value counts as absent.
 bool SwitchFlagValue(const std::string &stored);
-int SwitchNumberValue(const SwitchSpec &spec, const std::string &stored);
+int SwitchNumberValue(const SwitchRow &row, const std::string &stored);
 
 }  // namespace calixo

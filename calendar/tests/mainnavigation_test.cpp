@@ -300,7 +300,7 @@ TEST_F(MainNavigationTest, TheSettingsDialogStoresAndAppliesTheSwitches) {
     auto *dlg = qobject_cast<TSettingsDlg *>(QApplication::activeModalWidget());
     ASSERT_NE(dlg, nullptr);
     const auto flags = std::count_if(calixo::Switches().begin(), calixo::Switches().end(),
-                                     [](const calixo::SwitchSpec &s) { return s.Kind == calixo::SwitchKind::Flag; });
+                                     [](const calixo::SwitchRow &s) { return s.Kind == calixo::SwitchKind::Flag; });
     EXPECT_EQ(dlg->findChildren<QCheckBox *>().size(), static_cast<qsizetype>(flags));
     auto *extended = dlg->findChild<QCheckBox *>(QStringLiteral("Switch_Lunar_Extended"));
     ASSERT_NE(extended, nullptr);

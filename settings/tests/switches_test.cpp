@@ -19,18 +19,18 @@ TEST(Switches, AFlagIsOffOnlyForZero) {
 }
 
 TEST(Switches, ANumberOutsideItsRangeReadsAsTheDefault) {
-  const calixo::SwitchSpec spec{"S", "N", calixo::SwitchKind::Number, 10, 1, 120, "n"};
+  const calixo::SwitchRow row{"S", "N", calixo::SwitchKind::Number, 10, 1, 120, "n"};
   const struct {
     const char *stored;
     int value;
   } rows[] = {{"", 10}, {"5", 5}, {" 120 ", 120}, {"0", 10}, {"121", 10}, {"5x", 10}, {"-3", 10}};
   for (const auto &r : rows)
-    EXPECT_EQ(SwitchNumberValue(spec, r.stored), r.value) << '"' << r.stored << '"';
+    EXPECT_EQ(SwitchNumberValue(row, r.stored), r.value) << '"' << r.stored << '"';
 }
 
 TEST(Switches, RowsAreUniqueAndFoundInAnyLetterCase) {
   std::set<std::string> seen;
-  for (const calixo::SwitchSpec &s : calixo::Switches()) {
+  for (const calixo::SwitchRow &s : calixo::Switches()) {
     std::string id = std::string(s.Section) + "/" + s.Key;
     for (char &c : id)
       c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
