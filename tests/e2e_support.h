@@ -347,6 +347,23 @@ inline TopWindow waitForOtherWindow(X &x, const TopWindow &main, std::chrono::mi
   return waitForNewWindow(x, {main.id}, limit);
 }
 
+// The window's picture once the program has painted it (more than one
+// colour), or the last grab when the time is up.
+inline QImage waitForPainted(X &x, const TopWindow &w, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    const QImage shot = x.grab(w);
+    if (!shot.isNull())
+      for (int y = 0; y < shot.height(); ++y)
+        for (int i = 0; i < shot.width(); ++i)
+          if (shot.pixel(i, y) != shot.pixel(0, 0))
+            return shot;
+    if (std::chrono::steady_clock::now() >= end)
+      return shot;
+    std::this_thread::sleep_for(50ms);
+  }
+}
+
 // Waits until the window's map state is the wanted one; true when it is.
 inline bool waitForViewable(X &x, xcb_window_t w, bool wanted, std::chrono::milliseconds limit) {
   const auto end = std::chrono::steady_clock::now() + limit;

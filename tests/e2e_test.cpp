@@ -584,9 +584,8 @@ TEST_F(EndToEnd, AnAlarmNotifiesAndItsSnoozeOutlivesARestart) {
   const TopWindow box = waitForOtherWindow(x, main, 30s);
   ASSERT_NE(box.id, 0u) << "the snoozed reminder did not come back";
   EXPECT_EQ(waitForSnoozeFile(false), "") << "taken from the file as it comes";
-  std::this_thread::sleep_for(500ms);
-  EXPECT_EQ(x.viewableTopWindows().size(), 2u) << "the box alone, no error";
-  const QImage shot = x.grab(box);
+  EXPECT_EQ(waitForNewWindow(x, {main.id, box.id}, 1s).id, 0u) << "the box alone, no error";
+  const QImage shot = waitForPainted(x, box, 5s);
   EXPECT_FALSE(shot.isNull());
   shot.save(QStringLiteral(CALIXO_SNOOZE_SCREENSHOT), "PNG");
 }
@@ -632,8 +631,7 @@ TEST_F(EndToEnd, AlarmsDueBehindAnOpenBoxComeOneByOneAfterIt) {
   const TopWindow second = waitForNewWindow(x, {main.id, first.id}, 5s);
   ASSERT_NE(second.id, 0u) << "the second 0:00 entry did not follow";
   EXPECT_EQ(fieldOfEveryRecord("TIMELIST", "SET"), (std::vector<int>{0, 0, 1}));
-  std::this_thread::sleep_for(300ms);  // its first paint
-  x.grab(second).save(QStringLiteral(CALIXO_LATE_ALARM_SCREENSHOT), "PNG");
+  waitForPainted(x, second, 5s).save(QStringLiteral(CALIXO_LATE_ALARM_SCREENSHOT), "PNG");
   ASSERT_TRUE(answer(x, second));
   const TopWindow third = waitForNewWindow(x, {main.id, first.id, second.id}, 5s);
   ASSERT_NE(third.id, 0u) << "the 0:01 entry did not follow";
@@ -678,8 +676,7 @@ TEST_F(EndToEnd, RunsStartWhatTheyNameAndAFailedRunSaysSo) {
   while (!std::filesystem::exists(log) && std::chrono::steady_clock::now() < logged)
     std::this_thread::sleep_for(50ms);
   EXPECT_EQ(readFile(log), "path|" + home.string() + "|\n");
-  std::this_thread::sleep_for(300ms);  // its first paint
-  x.grab(box).save(QStringLiteral(CALIXO_FAILED_RUN_SCREENSHOT), "PNG");
+  waitForPainted(x, box, 5s).save(QStringLiteral(CALIXO_FAILED_RUN_SCREENSHOT), "PNG");
   EXPECT_TRUE(answer(x, box));
 }
 

@@ -152,15 +152,23 @@ TEST_F(Instances, ASecondStartOnTheFirstLosesNoPlanOfTheRunningCopy) {
 
   typeInto(1, "alpha two");
   typeInto(3, "bravo");  // 8:00
-  std::this_thread::sleep_for(500ms);
-  EXPECT_TRUE(first.running()) << first.errors();
 
+  // The table once the last keystroke is stored (or the time is up).
   const std::string dumpFile = (dir() / "dump.txt").string();
-  const int rc = std::system(("'" CALIXO_DBFDUMP "' '" + findFile(dir(), "TimeList.dbf").string() + "' >'" +
-                              dumpFile + "'")
-                                 .c_str());
+  int rc = 0;
+  std::string dump;
+  const auto stored = std::chrono::steady_clock::now() + 10s;
+  do {
+    rc = std::system(("'" CALIXO_DBFDUMP "' '" + findFile(dir(), "TimeList.dbf").string() + "' >'" + dumpFile +
+                      "'")
+                         .c_str());
+    dump = readFile(dumpFile);
+    if (dump.find("\"bravo\"") != std::string::npos)
+      break;
+    std::this_thread::sleep_for(100ms);
+  } while (std::chrono::steady_clock::now() < stored);
+  EXPECT_TRUE(first.running()) << first.errors();
   EXPECT_EQ(rc, 0) << "dbfdump refused the table";
-  const std::string dump = readFile(dumpFile);
   std::vector<std::string> texts;
   for (const Entry &e : dumpEntries(dump)) {
     EXPECT_FALSE(e.deleted) << dump;

@@ -40,7 +40,7 @@ TEST_F(RepeatsEndToEnd, AddedOnADayAndRemindedAtItsMinute) {
   const std::vector<TopWindow> windows = waitForWindows(x, 1, 20s);
   ASSERT_EQ(windows.size(), 1u);
   const TopWindow main = windows[0];
-  std::this_thread::sleep_for(500ms);
+  waitForPainted(x, main, 10s);
 
   // 1 September 2026 is a Tuesday: the 22nd is grid column 2, row 4 (the
   // grid sits at (230, 120), cells 38 x 25).
@@ -50,7 +50,8 @@ TEST_F(RepeatsEndToEnd, AddedOnADayAndRemindedAtItsMinute) {
   while (std::chrono::steady_clock::now() < opened && x.viewableTopWindows().size() < 3)
     std::this_thread::sleep_for(100ms);
   ASSERT_GE(x.viewableTopWindows().size(), 3u) << "the window and its dialog did not open";
-  std::this_thread::sleep_for(300ms);
+  for (const TopWindow &w : x.viewableTopWindows())
+    waitForPainted(x, w, 5s);
   xdo("type --delay 40 mom");
   xdo("key Return");
 
@@ -88,7 +89,8 @@ TEST_F(RepeatsEndToEnd, AddedOnADayAndRemindedAtItsMinute) {
   }
   EXPECT_EQ(fired, calixo::dayNumber(2026, 9, 22));
   EXPECT_GT(x.viewableTopWindows().size(), before) << "no reminder box appeared";
-  std::this_thread::sleep_for(500ms);
+  for (const TopWindow &w : x.viewableTopWindows())
+    waitForPainted(x, w, 5s);
   x.grab(x.screen()).save(QStringLiteral(CALIXO_REPEATS_SCREENSHOT), "PNG");
 
   EXPECT_EQ(agenda(dir(), "2026-09-22", "2026-09-22"), "2026-09-22\t08:00\t纪念日\tmom\n");
