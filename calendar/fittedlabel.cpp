@@ -19,11 +19,14 @@ QRect unitedInk(const QFont &font, const QStringList &texts) {
 
 // Where the ink of texts in f sits when drawn from origin (left, baseline)
 // in box: false when it cannot fit.
-bool placeInk(const QFont &f, QSize box, const QStringList &texts, SFittedFont &out) {
-  const QRect ink = unitedInk(f, texts);
+// The width from the origin (or the ink's left, if that is further left) to
+// the ink's right.
+int inkReach(const QRect &ink) { return ink.right() + 1 - std::min(0, ink.left()); }
+
+bool placeInk(const QFont &f, QSize box, const QRect &ink, SFittedFont &out) {
   // Left-aligned: ink left of the origin moves the origin right.
   const int left = -std::min(0, ink.left());
-  if (left + ink.right() + 1 > box.width() || ink.height() > box.height())
+  if (inkReach(ink) > box.width() || ink.height() > box.height())
     return false;
   out.Font = f;
   out.Left = left;
@@ -43,32 +46,37 @@ SFittedFont fitFontToBox(const QFont &font, QSize box, const QStringList &texts)
   for (int px = start; px >= 6; --px) {
     QFont f = font;
     f.setPixelSize(px);
-    // Narrowing never makes the ink taller: a size that does not fit at the
-    // narrowest stretch is passed over at once.
-    f.setStretch(75);
-    SFittedFont narrowest;
-    if (!placeInk(f, box, texts, narrowest))
-      continue;
-    // The widest stretch that fits, found by halving: the ink widens with
-    // the stretch, and every stretch tried is a font of its own to load.
+    // Every stretch tried is a font of its own to load, so the search starts
+    // from the ink at 100 %: narrowing never makes it taller, and it narrows
+    // about in proportion to the stretch, so the first guess is the share of
+    // its width the box allows; from there it steps to the border.
     f.setStretch(100);
-    if (placeInk(f, box, texts, out))
+    const QRect ink100 = unitedInk(f, texts);
+    if (placeInk(f, box, ink100, out))
       return out;
-    int fits = 75, tooWide = 100;
-    out = narrowest;
-    while (tooWide - fits > 1) {
-      const int mid = (fits + tooWide) / 2;
-      f.setStretch(mid);
-      SFittedFont tried;
-      if (placeInk(f, box, texts, tried)) {
-        fits = mid;
+    if (ink100.height() > box.height())
+      continue;
+    auto fitsAt = [&](int stretch, SFittedFont &fit) {
+      f.setStretch(stretch);
+      return placeInk(f, box, unitedInk(f, texts), fit);
+    };
+    int stretch = std::clamp(100 * box.width() / inkReach(ink100), 75, 99);
+    SFittedFont tried;
+    if (fitsAt(stretch, tried)) {
+      out = tried;
+      while (stretch < 99 && fitsAt(stretch + 1, tried)) {
         out = tried;
-      } else {
-        tooWide = mid;
+        ++stretch;
       }
+      return out;
     }
-    return out;
+    while (stretch > 75) {
+      if (fitsAt(--stretch, tried))
+        return tried;
+    }
   }
+  out.Font = font;
+  out.Fits = false;
   return out;
 }
 

@@ -49,6 +49,14 @@ namespace {
 const QColor kDesktopColour(0x3A, 0x6E, 0xA5);
 const QColor kSilver(0xC0, 0xC0, 0xC0);
 constexpr int kGridFontPoints = 8;
+
+// The month labels show Latin letters and digits only, which their own faces
+// hold: no other face is looked for to fill gaps, a search of every installed
+// font that would otherwise come before the first paint.
+QFont latinOnly(QFont font) {
+  font.setStyleStrategy(QFont::NoFontMerging);
+  return font;
+}
 // Festivals and solar terms: a strong blue, clear of the black and red of the
 // other labels, that reads on the white cells and, dark on light, on the
 // selection colour of the current cell too.
@@ -126,9 +134,9 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint)
   ZuImage1->setShowStyle(0);
 
   LabelYear = makeLabel(new QLabel(this), "LabelYear", QRect(232, 48, 36, 19),
-                        calixo::substituteFont(QStringLiteral("Comic Sans MS"), 20, true), Qt::red);
+                        latinOnly(calixo::substituteFont(QStringLiteral("Comic Sans MS"), 20, true)), Qt::red);
   LabelMonthN = makeLabel(new QLabel(this), "LabelMonthN", QRect(232, 62, 49, 73),
-                          calixo::substituteFont(QStringLiteral("Comic Sans MS"), 60, true),
+                          latinOnly(calixo::substituteFont(QStringLiteral("Comic Sans MS"), 60, true)),
                           kDesktopColour);
   // The narrow script face of the English month name is stood in for by a
   // serif, narrowed (or, failing that, made smaller) until every month's
@@ -138,7 +146,7 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint)
   QStringList monthNames;
   for (const char *name : MonthNamesEn)
     monthNames << QLatin1String(name);
-  monthName->fitFont(calixo::substituteFont(QStringLiteral("English111 Vivace BT"), 50, true), monthNames);
+  monthName->fitFont(latinOnly(calixo::substituteFont(QStringLiteral("English111 Vivace BT"), 50, true)), monthNames);
   // The year sits over the top of the month number's label.
   LabelYear->raise();
 
