@@ -8,7 +8,10 @@
 #
 # BUILD_DIR is a build with the targets calixo, bare_window and
 # startup_probe (a Release build for real figures). Calixo starts in a fresh
-# data folder holding the shipped files, as on a first start.
+# data folder holding the shipped files, as on a first start. Both run on a
+# session bus of their own, as in a desktop session: without one, the first
+# use of the bus (the accessibility bridge, in both programs) would start a
+# bus of its own each time, a cost no desktop pays.
 set -euo pipefail
 build=$(cd "${1:?usage: startup-compare.sh BUILD_DIR [RUNS]}" && pwd)
 runs=${2:-20}
@@ -24,4 +27,9 @@ for _ in $(seq 100); do
   sleep 0.05
 done
 export DISPLAY=$display QT_QPA_PLATFORM=xcb
-"$build/bin/startup_probe" "$runs" "$work" "$build/bin/bare_window" "$build/bin/calixo"
+probe=("$build/bin/startup_probe" "$runs" "$work" "$build/bin/bare_window" "$build/bin/calixo")
+if [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ]; then
+  "${probe[@]}"
+else
+  dbus-run-session -- "${probe[@]}"
+fi

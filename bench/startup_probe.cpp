@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -57,7 +58,10 @@ Times startOnce(xcb_connection_t *c, const char *dir, const char *program) {
       int status = 0;
       if (::waitpid(pid, &status, WNOHANG) == pid)
         return {};  // ended without a window
-      ::usleep(100);
+      // Asleep until the server writes (or 2 ms, to notice an early end):
+      // a probe spinning on the CPU would slow the program it measures.
+      pollfd ready{xcb_get_file_descriptor(c), POLLIN, 0};
+      ::poll(&ready, 1, 2);
       continue;
     }
     const uint8_t type = e->response_type & 0x7f;
