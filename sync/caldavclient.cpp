@@ -25,7 +25,10 @@ QString describe(QNetworkReply *reply) {
   const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
   if (status) {
     const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-    return url + QStringLiteral("：HTTP %1 %2").arg(status).arg(reason).trimmed();
+    QString text = url + QStringLiteral("：HTTP %1 %2").arg(status).arg(reason).trimmed();
+    if (status == 401)
+      text += QStringLiteral("（用户名或密码不对，或没有给出）");
+    return text;
   }
   return url + QStringLiteral("：") + reply->errorString();
 }
