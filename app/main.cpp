@@ -110,6 +110,9 @@ int main(int argc, char **argv) {
     });
     // 5. The year/month dialog, hidden.
     calixo::guarded([] { OKSeleYMDlg = new TOKSeleYMDlg; });
+    // The calendar sync, when a URL is set: its first run now, in the
+    // background.
+    calixo::guarded([] { MainForm->StartSync(); });
   };
   AfterFirstPaint after(MainForm, createToolWindows);
   // Alarms and countdowns remind through it (sound, notification, snooze);
