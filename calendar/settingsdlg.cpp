@@ -53,6 +53,8 @@ TSettingsDlg::TSettingsDlg(const TCalixoini &settings, QWidget *parent) : QDialo
   m_keychainNote = new QLabel(this);
   m_keychainNote->setObjectName(QStringLiteral("KeychainNote"));
   m_keychainNote->setWordWrap(true);
+  // Room for the keychain's answer, which comes after the dialog is laid out.
+  m_keychainNote->setMinimumHeight(m_keychainNote->fontMetrics().lineSpacing() * 3);
   form->addRow(m_keychainNote);
   m_syncState = new QLabel(QStringLiteral("同步：未开始"), this);
   m_syncState->setObjectName(QStringLiteral("SyncState"));

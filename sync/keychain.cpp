@@ -9,9 +9,9 @@ namespace {
 const QString kService = QStringLiteral("Calixo");
 
 QString why(const QKeychain::Job *job) {
-  if (job->error() == QKeychain::NoBackendAvailable)
-    return QStringLiteral("没有运行中的密钥服务（Secret Service），密码无法保存或读取：") + job->errorString();
-  return QStringLiteral("密钥服务：") + job->errorString();
+  // Most often no Secret Service runs (no keyring daemon, no session bus);
+  // the library's own words follow for the rest.
+  return QStringLiteral("密钥服务（Secret Service）不可用，可能没有运行：") + job->errorString();
 }
 
 }  // namespace
