@@ -73,7 +73,7 @@ TSettingsDlg::TSettingsDlg(const TCalixoini &settings, QWidget *parent) : QDialo
       self->m_password->setEnabled(false);
       self->m_keychainNote->setText(error + QStringLiteral("。密码不会存入 Calixo.ini。"));
     } else {
-      self->m_keychainNote->setText(absent ? QStringLiteral("密钥服务里还没有这个用户和地址的密码。")
+      self->m_keychainNote->setText(absent ? QStringLiteral("密钥服务里还没有这个用户和地址的密码（不填用户名则不登录）。")
                                            : QStringLiteral("密钥服务里已有密码；留空则不改。"));
     }
   });

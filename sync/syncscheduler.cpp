@@ -9,7 +9,23 @@
 
 #include <QPointer>
 
+#include <sys/stat.h>
+
 namespace calixo::sync {
+
+namespace {
+
+// The table file's modification time and size, to tell a run's own writes
+// from anybody else's.
+std::string fileStamp(const QString &path) {
+  struct stat st {};
+  if (::stat(path.toLocal8Bit().constData(), &st) != 0)
+    return {};
+  return std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) + "/" +
+         std::to_string(st.st_size);
+}
+
+}  // namespace
 
 SyncScheduler::SyncScheduler(const TCalixoini &settings, TTimeTable &table, QObject *parent)
     : QObject(parent), m_settings(settings), m_table(table) {
@@ -18,9 +34,12 @@ SyncScheduler::SyncScheduler(const TCalixoini &settings, TTimeTable &table, QObj
   m_every.setInterval(kEveryMs);
   connect(&m_quiet, &QTimer::timeout, this, &SyncScheduler::runNow);
   connect(&m_every, &QTimer::timeout, this, &SyncScheduler::runNow);
-  connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, [this] {
+  connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, [this](const QString &path) {
     // A table replaced by a new file is watched again under its name.
     watch();
+    // The file as the last run's own write left it: nothing new to send.
+    if (!m_ownStamp.empty() && fileStamp(path) == m_ownStamp)
+      return;
     if (m_run || m_starting)
       m_again = true;
     else
@@ -86,8 +105,13 @@ void SyncScheduler::begin(const QString &password, const QString &keychainNote) 
     return;
   }
   const bool purgeDeletes = !m_settings.SwitchOn("Timelist", "KeepHistory");
-  m_run = std::make_unique<SyncRun>(url, m_user, password, calixo::resolveFileName(kBookFile),
-                                    TimeTableSide(m_table, purgeDeletes));
+  TableSide side = TimeTableSide(m_table, purgeDeletes);
+  side.apply = [this, apply = side.apply](const Action &a, Plan &placed, std::string &why) {
+    const bool ok = apply(a, placed, why);
+    m_ownStamp = fileStamp(QString::fromStdString(calixo::resolveFileName(kTimeTableFile)));
+    return ok;
+  };
+  m_run = std::make_unique<SyncRun>(url, m_user, password, calixo::resolveFileName(kBookFile), std::move(side));
   connect(m_run.get(), &SyncRun::finished, this, [this, keychainNote](bool ok, const QString &message) {
     const SyncSummary summary = m_run->summary();
     const LocalDateTime now = calixo::clock().now();

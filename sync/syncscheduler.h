@@ -54,6 +54,7 @@ private:
   std::unique_ptr<SyncRun> m_run;
   bool m_starting = false;  // waiting for the keychain
   bool m_again = false;
+  std::string m_ownStamp;  // the table file after the last run's own write
   QString m_state;
 };
 
