@@ -20,8 +20,13 @@ const QByteArray kQuery =
 
 bool clean(const std::string &s) { return s.find_first_of("\t\r\n") == std::string::npos; }
 
+constexpr const char *kRefusedRedirect = "calixoRefusedRedirect";
+
 QString describe(QNetworkReply *reply) {
   const QString url = reply->request().url().toString(QUrl::RemoveUserInfo);
+  const QVariant refused = reply->property(kRefusedRedirect);
+  if (refused.isValid())
+    return url + QStringLiteral("：转向了别的主机 ") + refused.toString() + QStringLiteral("，不跟随（密码不发往别处）");
   const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
   if (status) {
     const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
@@ -30,6 +35,8 @@ QString describe(QNetworkReply *reply) {
       text += QStringLiteral("（用户名或密码不对，或没有给出）");
     return text;
   }
+  if (reply->error() == QNetworkReply::OperationCanceledError)
+    return url + QStringLiteral("：服务器没有按时回答");
   return url + QStringLiteral("：") + reply->errorString();
 }
 
@@ -123,10 +130,12 @@ void CalDavClient::send(const QByteArray &verb, const QNetworkRequest &req, cons
   QNetworkReply *reply = m_net.sendCustomRequest(req, verb, body);
   const QUrl from = req.url();
   connect(reply, &QNetworkReply::redirected, reply, [reply, from](const QUrl &to) {
-    if (to.scheme() == from.scheme() && to.host() == from.host() && to.port() == from.port())
+    if (to.scheme() == from.scheme() && to.host() == from.host() && to.port() == from.port()) {
       emit reply->redirectAllowed();
-    else
+    } else {
+      reply->setProperty(kRefusedRedirect, to.toString(QUrl::RemoveUserInfo));
       reply->abort();
+    }
   });
   connect(reply, &QNetworkReply::finished, this, [reply, done] {
     done(reply);
@@ -141,10 +150,7 @@ void CalDavClient::list(ListDone done) {
   send("REPORT", req, kQuery, [this, done](QNetworkReply *reply) {
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status != 207) {
-      QString why = describe(reply);
-      if (status == 0 && reply->error() == QNetworkReply::OperationCanceledError)
-        why = reply->request().url().toString(QUrl::RemoveUserInfo) + QStringLiteral("：超时，或转向了别的主机（不跟随）");
-      done(false, {}, why);
+      done(false, {}, describe(reply));
       return;
     }
     auto missing = std::make_shared<std::vector<size_t>>();

@@ -138,7 +138,7 @@ TEST_F(SyncRunTest, ARedirectToAnotherHostIsNotFollowed) {
   const QUrl url(QStringLiteral("http://127.0.0.1:%1/cal/").arg(server.port()));
   const Finished f = runOnce(url, Local{}, "caldav.sync");
   EXPECT_FALSE(f.ok);
-  EXPECT_TRUE(f.message.contains(url.toString())) << f.message.toStdString();
+  EXPECT_TRUE(f.message.contains(url.toString() + QStringLiteral("：转向了别的主机"))) << f.message.toStdString();
   EXPECT_EQ(other.requests.size(), 0);
   EXPECT_TRUE(server.requests.value(0).contains("Authorization: Basic"));
 }
