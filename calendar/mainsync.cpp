@@ -40,7 +40,9 @@ void TMainForm::SyncSettingsChanged(const QString &password) {
   };
   const QString user = calixo::fromGbk(m_settings->SwitchText("Sync", "User"));
   const QString url = calixo::fromGbk(m_settings->SwitchText("Sync", "URL"));
-  if (password.isEmpty() || user.isEmpty()) {
+  if (!password.isEmpty() && (user.isEmpty() || url.isEmpty()))
+    calixo::showMessage(QStringLiteral("密码没有保存：需要日历地址和用户名。"), this);
+  if (password.isEmpty() || user.isEmpty() || url.isEmpty()) {
     reload();
     return;
   }

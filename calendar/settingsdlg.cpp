@@ -64,19 +64,12 @@ TSettingsDlg::TSettingsDlg(const TCalixoini &settings, QWidget *parent) : QDialo
   // calendar; without a Secret Service the field is closed and says why.
   const QString user = calixo::fromGbk(settings.SwitchText("Sync", "User"));
   const QString url = calixo::fromGbk(settings.SwitchText("Sync", "URL"));
-  m_keychainNote->setText(QStringLiteral("正在询问密钥服务…"));
-  QPointer<TSettingsDlg> self(this);
-  calixo::sync::ReadPassword(user, url, [self](bool ok, const QString &, bool absent, const QString &error) {
-    if (!self)
-      return;
-    if (!ok) {
-      self->m_password->setEnabled(false);
-      self->m_keychainNote->setText(error + QStringLiteral("。密码不会存入 Calixo.ini。"));
-    } else {
-      self->m_keychainNote->setText(absent ? QStringLiteral("密钥服务里还没有这个用户和地址的密码（不填用户名则不登录）。")
-                                           : QStringLiteral("密钥服务里已有密码；留空则不改。"));
-    }
-  });
+  if (user.isEmpty() || url.isEmpty()) {
+    // Nothing to look up: the keyring is not asked (it may ask to be unlocked).
+    m_keychainNote->setText(QStringLiteral("填写日历地址和用户名后，密码存入密钥服务（不填用户名则不登录）。"));
+  } else {
+    askKeychain(user, url);
+  }
   auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OKBtn"));
   buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("CancelBtn"));
@@ -105,3 +98,19 @@ std::vector<calixo::SSwitchValue> TSettingsDlg::Values() const {
 QString TSettingsDlg::Password() const { return m_password->isEnabled() ? m_password->text() : QString(); }
 
 void TSettingsDlg::setSyncState(const QString &state) { m_syncState->setText(state); }
+
+void TSettingsDlg::askKeychain(const QString &user, const QString &url) {
+  m_keychainNote->setText(QStringLiteral("正在询问密钥服务…"));
+  QPointer<TSettingsDlg> self(this);
+  calixo::sync::ReadPassword(user, url, [self](bool ok, const QString &, bool absent, const QString &error) {
+    if (!self)
+      return;
+    if (!ok) {
+      self->m_password->setEnabled(false);
+      self->m_keychainNote->setText(error + QStringLiteral("。密码不会存入 Calixo.ini。"));
+    } else {
+      self->m_keychainNote->setText(absent ? QStringLiteral("密钥服务里还没有这个用户和地址的密码（不填用户名则不登录）。")
+                                           : QStringLiteral("密钥服务里已有密码；留空则不改。"));
+    }
+  });
+}

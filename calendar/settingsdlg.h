@@ -32,6 +32,8 @@ public:
   void setSyncState(const QString &state);
 
 private:
+  // Whether the keychain answers and holds a password for user at url.
+  void askKeychain(const QString &user, const QString &url);
   // One control per switch row, a check box or a spin box; the other null.
   struct Control {
     QCheckBox *Flag = nullptr;
