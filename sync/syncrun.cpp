@@ -81,6 +81,12 @@ void SyncRun::settle(const Action &a, BookEntry entry, bool forget) {
   std::erase_if(entries, [&](const BookEntry &e) { return e.uid == a.uid; });
   if (!forget)
     entries.push_back(std::move(entry));
+  // Kept on disk every so often, so that a run cut short (the program
+  // closed, the machine off) leaves little for the next run to compare again.
+  if (++m_settled % 20 == 0) {
+    std::string ignored;  // the last save reports
+    SaveBook(m_bookPath, m_book, ignored);
+  }
 }
 
 void SyncRun::next() {

@@ -57,6 +57,7 @@ private:
   Book m_book;
   std::vector<Action> m_actions;
   size_t m_next = 0;
+  int m_settled = 0;
   SyncSummary m_summary;
   bool m_done = false;
 };
