@@ -11,6 +11,7 @@
 #include "icscli.h"
 #include "reminders.h"
 #include "singleinstance.h"
+#include "synccli.h"
 #include "ui.h"
 
 #include <QEvent>
@@ -58,6 +59,8 @@ private:
 int main(int argc, char **argv) {
   // The commands that need no display run before any window exists.
   if (const int status = calixo::ics::RunIcsCommand(argc, argv); status >= 0)
+    return status;
+  if (const int status = calixo::sync::RunSyncCommand(argc, argv); status >= 0)
     return status;
   // calixo --agenda FROM TO prints the data folder's plans and anniversaries
   // and needs no display, so it is answered before any application object.
@@ -107,6 +110,9 @@ int main(int argc, char **argv) {
     });
     // 5. The year/month dialog, hidden.
     calixo::guarded([] { OKSeleYMDlg = new TOKSeleYMDlg; });
+    // The calendar sync, when a URL is set: its first run now, in the
+    // background.
+    calixo::guarded([] { MainForm->StartSync(); });
   };
   AfterFirstPaint after(MainForm, createToolWindows);
   // Alarms and countdowns remind through it (sound, notification, snooze);

@@ -22,6 +22,7 @@
 #include "repeattable.h"
 #include "settingsdlg.h"
 #include "switchwriter.h"
+#include "syncscheduler.h"
 #include "toolwindow.h"
 #include "ui.h"
 #include "zuimage.h"
@@ -737,6 +738,7 @@ void TMainForm::contextMenuEvent(QContextMenuEvent *e) {
 
 void TMainForm::OnSettingsClick() {
   TSettingsDlg dialog(*m_settings, this);
+  dialog.setSyncState(SyncState());
   if (dialog.exec() != QDialog::Accepted)
     return;
   std::string error;
@@ -744,6 +746,7 @@ void TMainForm::OnSettingsClick() {
     calixo::showMessage(QString::fromStdString(error), this);
   // Read back from the file: one that could not be written keeps the old switches.
   ApplySwitches();
+  SyncSettingsChanged(dialog.Password());
 }
 
 void TMainForm::OnDrawGridDateMouseUp(QMouseEvent *e) {

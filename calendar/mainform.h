@@ -52,6 +52,9 @@ class TRepeatTable;
 namespace calixo {
 class TToolWindow;
 }
+namespace calixo::sync {
+class SyncScheduler;
+}
 
 class TMainForm : public QWidget, public TTimeListOwner {
   Q_OBJECT
@@ -174,6 +177,15 @@ public:
   // from an iCalendar file chosen in a file dialog.
   void OnExportClick();
   void OnImportClick();
+  // The background sync with a CalDAV calendar (mainsync.cpp): started once
+  // after the first paint; its state is the window's tooltip and a line of
+  // the 设置 dialog; a run that changed the table marks the month again and
+  // shows the time list's day again.
+  void StartSync();
+  QString SyncState() const;
+  // After the 设置 dialog: a typed password goes to the keychain, then the
+  // sync switches are read again.
+  void SyncSettingsChanged(const QString &password);
 
   // A picture button of the skin, its picture chosen by its Mainbutton key.
   TPictureButton *createSkinButton(const char *objectName, QPoint pos, const char *key,
@@ -260,6 +272,8 @@ private:
   std::function<void(int, int, int)> m_showDay;
   std::function<void(const STIMELISTDATAPtr &)> m_entryAppended;
   QPointer<QWidget> m_timeListWindow;
+  // Last, so it ends before the table it writes.
+  std::unique_ptr<calixo::sync::SyncScheduler> m_sync;
 };
 
 extern TMainForm *MainForm;

@@ -1,12 +1,16 @@
 #include "settingsdlg.h"
 
 #include "calixoini.h"
+#include "keychain.h"
 #include "switches.h"
+#include "ui.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -26,6 +30,13 @@ TSettingsDlg::TSettingsDlg(const TCalixoini &settings, QWidget *parent) : QDialo
       c.Flag->setObjectName(name);
       c.Flag->setChecked(settings.SwitchOn(s.Section, s.Key));
       form->addRow(c.Flag);
+    } else if (s.Kind == calixo::SwitchKind::Text) {
+      c.Text = new QLineEdit(this);
+      c.Text->setObjectName(name);
+      c.Stored = settings.SwitchText(s.Section, s.Key);
+      c.Text->setText(calixo::fromGbk(c.Stored));
+      c.Text->setMinimumWidth(320);
+      form->addRow(label, c.Text);
     } else {
       c.Number = new QSpinBox(this);
       c.Number->setObjectName(name);
@@ -34,6 +45,30 @@ TSettingsDlg::TSettingsDlg(const TCalixoini &settings, QWidget *parent) : QDialo
       form->addRow(label, c.Number);
     }
     m_controls.push_back(c);
+  }
+  m_password = new QLineEdit(this);
+  m_password->setObjectName(QStringLiteral("SyncPassword"));
+  m_password->setEchoMode(QLineEdit::Password);
+  form->addRow(QStringLiteral("密码（存于密钥服务）"), m_password);
+  m_keychainNote = new QLabel(this);
+  m_keychainNote->setObjectName(QStringLiteral("KeychainNote"));
+  m_keychainNote->setWordWrap(true);
+  // Room for the keychain's answer, which comes after the dialog is laid out.
+  m_keychainNote->setMinimumHeight(m_keychainNote->fontMetrics().lineSpacing() * 3);
+  form->addRow(m_keychainNote);
+  m_syncState = new QLabel(QStringLiteral("同步：未开始"), this);
+  m_syncState->setObjectName(QStringLiteral("SyncState"));
+  m_syncState->setWordWrap(true);
+  form->addRow(m_syncState);
+  // Whether the keychain answers, and holds a password for this user and
+  // calendar; without a Secret Service the field is closed and says why.
+  const QString user = calixo::fromGbk(settings.SwitchText("Sync", "User"));
+  const QString url = calixo::fromGbk(settings.SwitchText("Sync", "URL"));
+  if (user.isEmpty() || url.isEmpty()) {
+    // Nothing to look up: the keyring is not asked (it may ask to be unlocked).
+    m_keychainNote->setText(QStringLiteral("填写日历地址和用户名后，密码存入密钥服务（不填用户名则不登录）。"));
+  } else {
+    askKeychain(user, url);
   }
   auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OKBtn"));
@@ -48,9 +83,34 @@ std::vector<calixo::SSwitchValue> TSettingsDlg::Values() const {
   const std::vector<calixo::SwitchRow> &rows = calixo::Switches();
   for (size_t i = 0; i < rows.size() && i < m_controls.size(); ++i) {
     const Control &c = m_controls[i];
-    const std::string value = c.Flag ? (c.Flag->isChecked() ? "1" : "0")
-                                     : std::to_string(c.Number->value());
+    std::string value;
+    if (c.Flag)
+      value = c.Flag->isChecked() ? "1" : "0";
+    else if (c.Number)
+      value = std::to_string(c.Number->value());
+    else if (!calixo::toGbk(c.Text->text().trimmed(), value))
+      value = c.Stored;  // a character GBK cannot hold: the stored text stays
     values.push_back({rows[i].Section, rows[i].Key, value});
   }
   return values;
+}
+
+QString TSettingsDlg::Password() const { return m_password->isEnabled() ? m_password->text() : QString(); }
+
+void TSettingsDlg::setSyncState(const QString &state) { m_syncState->setText(state); }
+
+void TSettingsDlg::askKeychain(const QString &user, const QString &url) {
+  m_keychainNote->setText(QStringLiteral("正在询问密钥服务…"));
+  QPointer<TSettingsDlg> self(this);
+  calixo::sync::ReadPassword(user, url, [self](bool ok, const QString &, bool absent, const QString &error) {
+    if (!self)
+      return;
+    if (!ok) {
+      self->m_password->setEnabled(false);
+      self->m_keychainNote->setText(error + QStringLiteral("。密码不会存入 Calixo.ini。"));
+    } else {
+      self->m_keychainNote->setText(absent ? QStringLiteral("密钥服务里还没有这个用户和地址的密码（不填用户名则不登录）。")
+                                           : QStringLiteral("密钥服务里已有密码；留空则不改。"));
+    }
+  });
 }

@@ -117,7 +117,8 @@ std::string ExportCalendar(const std::vector<PlanRecord> &plans,
                                icaltimezone_get_utc_timezone());
 
   for (const PlanRecord &p : plans) {
-    const std::string uid = "plan-" + dateText(p.date) + "-" + two(p.hour) + two(p.minute) + "@calixo";
+    const std::string uid =
+        p.uid.empty() ? "plan-" + dateText(p.date) + "-" + two(p.hour) + two(p.minute) + "@calixo" : p.uid;
     icalcomponent *event = newEvent(uid, stamp);
     addZoned(event, icalproperty_new_dtstart(localTime(p.date, p.hour, p.minute)));
     icalcomponent_add_property(event, icalproperty_new_duration(icaldurationtype_from_int(30 * 60)));

@@ -34,6 +34,9 @@ struct PlanRecord {
   bool alarm = false;
   bool run = false;
   bool history = false;  // an archived plan of a past month
+  // The event's UID: set when read; when written, empty gives the plan's own
+  // "plan-YYYYMMDD-HHMM@calixo" (a synced event of another calendar keeps its own).
+  std::string uid = {};
 };
 
 struct AnniversaryRecord {

@@ -240,6 +240,8 @@ bool ParseCalendar(const std::string &text, LunarOf lunarOf, ParseResult &out, s
     }
 
     PlanRecord p;
+    if (const char *uid = icalcomponent_get_uid(c))
+      p.uid = uid;
     p.date = Date{start.year, start.month, start.day};
     p.alarm = alarm;
     std::string prefix;

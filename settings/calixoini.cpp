@@ -31,6 +31,10 @@ int TCalixoini::SwitchNumber(const std::string &section, const std::string &key)
   return calixo::SwitchNumberValue(*row, ReadSetting(section, key));
 }
 
+std::string TCalixoini::SwitchText(const std::string &section, const std::string &key) const {
+  return calixo::SwitchTextValue(ReadSetting(section, key));
+}
+
 bool TCalixoini::WriteDefaultSettings(std::string *why) const {
   if (calixo::fileExists(FileName))
     return true;

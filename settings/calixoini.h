@@ -32,4 +32,6 @@ public:
   // A number switch: its default when absent, empty, not a number or out of
   // its range.
   int SwitchNumber(const std::string &section, const std::string &key) const;
+  // A text switch: its value (GBK) without blanks around it, "" when absent.
+  std::string SwitchText(const std::string &section, const std::string &key) const;
 };

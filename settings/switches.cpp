@@ -37,6 +37,10 @@ const std::vector<SwitchRow> &Switches() {
       {"Calendar", "Keys", SwitchKind::Flag, 1, 0, 1, "用方向键、翻页键、Home和回车选择日期"},
       {"Calendar", "TodayMark", SwitchKind::Flag, 1, 0, 1, "选中别的日期时仍标出今天"},
       {"Calendar", "SmallMarker", SwitchKind::Flag, 1, 0, 1, "计划标记缩小到格子左下角，不遮文字"},
+      // Nothing syncs without a URL, nor with Enabled=0.
+      {"Sync", "Enabled", SwitchKind::Flag, 1, 0, 1, "与 CalDAV 日历同步（启动时、改动后和每15分钟）"},
+      {"Sync", "URL", SwitchKind::Text, 0, 0, 0, "CalDAV 日历地址"},
+      {"Sync", "User", SwitchKind::Text, 0, 0, 0, "用户名"},
   };
   return rows;
 }
@@ -49,6 +53,8 @@ const SwitchRow *FindSwitch(const std::string &section, const std::string &key) 
 }
 
 bool SwitchFlagValue(const std::string &stored) { return trimmed(stored) != "0"; }
+
+std::string SwitchTextValue(const std::string &stored) { return trimmed(stored); }
 
 int SwitchNumberValue(const SwitchRow &row, const std::string &stored) {
   const std::string t = trimmed(stored);

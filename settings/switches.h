@@ -9,13 +9,14 @@
 
 namespace calixo {
 
-enum class SwitchKind { Flag, Number };
+// Text: a line of text (GBK as stored), empty when absent.
+enum class SwitchKind { Flag, Number, Text };
 
 struct SwitchRow {
   const char *Section;
   const char *Key;
   SwitchKind Kind;
-  int Default;  // Flag: 1; Number: the value used when the key is absent
+  int Default;  // Flag: 1; Number: the value used when the key is absent; Text: 0
   int Min;      // Number only: the accepted range
   int Max;
   const char *Label;  // UTF-8, the dialog's text for this switch
@@ -31,5 +32,7 @@ const SwitchRow *FindSwitch(const std::string &section, const std::string &key);
 // reads as its default. An empty value counts as absent.
 bool SwitchFlagValue(const std::string &stored);
 int SwitchNumberValue(const SwitchRow &row, const std::string &stored);
+// A text: the stored value without the blanks around it.
+std::string SwitchTextValue(const std::string &stored);
 
 }  // namespace calixo

@@ -77,7 +77,10 @@ void endLine(std::string &text) {
 }
 
 void apply(std::vector<Line> &lines, const SSwitchValue &v) {
-  const std::string entry = v.Key + "=" + v.Value;
+  // A value is one line: a line end in it would make a key of its own.
+  std::string value = v.Value;
+  std::erase_if(value, [](char c) { return c == '\r' || c == '\n'; });
+  const std::string entry = v.Key + "=" + value;
   // The reader takes the first match in file order: that line is the one to change.
   for (Line &l : lines)
     if (!l.header && sameName(l.section, v.Section) && sameName(l.key, v.Key)) {

@@ -19,6 +19,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   dpkg-dev lintian appstream desktop-file-utils
   libical-dev python3-icalendar
+  qtkeychain-qt6-dev radicale python3-caldav curl
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -11,6 +11,7 @@
 #   calixo --where               print the working folder
 #   calixo --export-ics FILE     write the plans to an iCalendar file
 #   calixo --import-ics FILE     add the events of an iCalendar file
+#   calixo --sync URL            sync the time table with a CalDAV calendar
 #   calixo --agenda FROM TO      print the plans and anniversaries of those
 #                                days (YYYY-MM-DD) from the working folder
 set -e

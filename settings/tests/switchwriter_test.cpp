@@ -51,6 +51,8 @@ TEST(SwitchWriter, ChangesOnlyTheSwitchLines) {
       {"a GBK ']' trail byte does not end a section name",
        T() + kTrailBracket + "Extended=1\r\n", {{"Lunar", "Extended", "0"}},
        T() + kTrailBracket + "Extended=1\r\n[Lunar]\r\nExtended=0\r\n"},
+      {"a text value is kept on its one line", T(), {{"Sync", "URL", "http://h/cal/\r\nEnabled=0"}},
+       T() + "[Sync]\r\nURL=http://h/cal/Enabled=0\r\n"},
       {"a file without the template keeps what it has",
        "; mine\r\n[Monthbmp]\r\nM1=a.bmp\r\n", {{"Lunar", "Extended", "0"}},
        "; mine\r\n[Monthbmp]\r\nM1=a.bmp\r\n[Lunar]\r\nExtended=0\r\n"},

@@ -1,0 +1,150 @@
+#include "synctable.h"
+
+#include "clock.h"
+#include "filenames.h"
+#include "icstable.h"
+#include "syncrun.h"
+#include "timehistory.h"
+
+#include <cstdio>
+#include <set>
+
+namespace calixo::sync {
+
+namespace {
+
+constexpr size_t kTextBytes = 249;
+
+STIMELISTDATAPtr rowAt(const TTimeList &day, int hour, int minute) {
+  for (const auto &e : day)
+    if (e->Hour == hour && e->Minute == minute)
+      return e;
+  return nullptr;
+}
+
+bool holds(const STIMELISTDATAPtr &r, const Plan &p) {
+  return r && !r->RunFlag && r->Text == p.text && (r->SetFlag != 0) == p.alarm;
+}
+
+bool isFree(const STIMELISTDATAPtr &r) { return !r || (r->Text.empty() && !r->RunFlag); }
+
+TTimeList dayOf(TTimeTable &t, const Row &row) {
+  TTimeList day;
+  t.LoadDayEntries(row.date.year, row.date.month, row.date.day, day);
+  return day;
+}
+
+// Stores text and alarm in the row (a new record when it has none) and reads
+// it back: a busy or failing table stores nothing and says so here.
+bool store(TTimeTable &t, const Row &row, STIMELISTDATAPtr r, const std::string &text, bool alarm,
+           std::string &why) {
+  const bool markChanged = !r || (r->SetFlag != 0) != alarm;
+  if (!r) {
+    r = std::make_shared<STIMELISTDATA>();
+    r->Hour = row.hour;
+    r->Minute = row.minute;
+  }
+  r->Text = text;
+  r->SetFlag = alarm ? 1 : 0;
+  t.SaveEntry(row.date.year, row.date.month, row.date.day, r, markChanged ? 0 : 2);
+  const STIMELISTDATAPtr back = rowAt(dayOf(t, row), row.hour, row.minute);
+  if (!back || back->Text != text || (back->SetFlag != 0) != alarm) {
+    why = "时间表无法写入";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+Local ReadLocal(TTimeTable &table, dbf::TDbfDataSet *archive, bool purgeDeletes, const ics::Date &today) {
+  Local local;
+  local.monthStart = ics::Date{today.year, today.month, 1};
+  local.purgeDeletes = purgeDeletes;
+  std::set<Row> seen;
+  for (const ics::PlanRecord &p : ics::ReadPlans(table.table())) {
+    const Row row{p.date, p.hour, p.minute};
+    if (!seen.insert(row).second || p.run || p.text.empty() || p.minute % 30 != 0)
+      continue;
+    local.plans.push_back(Plan{row, p.text, p.alarm});
+  }
+  if (archive)
+    for (const ics::PlanRecord &p : ics::ReadPlans(*archive, true))
+      local.archived.push_back(Row{p.date, p.hour, p.minute});
+  return local;
+}
+
+bool ApplyToTable(TTimeTable &table, const Action &a, Plan &placed, std::string &why) {
+  // Read again: the rows still hold what the run compared.
+  if (a.expectPlan && !holds(rowAt(dayOf(table, a.expect.row), a.expect.row.hour, a.expect.row.minute), a.expect)) {
+    why = "时间表的这一行已被改动，下次同步再对照";
+    return false;
+  }
+  if (!a.expectPlan && a.writeRow && !a.place) {
+    why = "内部错误：合并的计划没有原来的行";
+    return false;
+  }
+  if (a.clearRow) {
+    const STIMELISTDATAPtr r = rowAt(dayOf(table, a.clear), a.clear.hour, a.clear.minute);
+    if (r && !r->Text.empty() && !store(table, a.clear, r, "", false, why))
+      return false;
+  }
+  if (!a.writeRow)
+    return true;
+  const Row &want = a.write.row;
+  const TTimeList day = dayOf(table, want);
+  STIMELISTDATAPtr r = rowAt(day, want.hour, want.minute);
+  placed = a.write;
+  if (!a.place || isFree(r))
+    return store(table, want, r, a.write.text, a.write.alarm, why);
+  // The row holds another plan or a run: the day's next free row, with the
+  // event's time in front of its text, as the import places it.
+  char at[16];
+  std::snprintf(at, sizeof at, "%d:%02d ", want.hour, want.minute);
+  if (a.write.text.compare(0, std::string(at).size(), at) != 0)
+    placed.text = at + a.write.text;
+  if (placed.text.size() > kTextBytes) {
+    why = "这一行已有内容，文字加上时间后放不下";
+    return false;
+  }
+  for (int slot = want.hour * 2 + want.minute / 30 + 1; slot < 48; ++slot) {
+    r = rowAt(day, slot / 2, slot % 2 * 30);
+    if (isFree(r)) {
+      placed.row = Row{want.date, slot / 2, slot % 2 * 30};
+      return store(table, placed.row, r, placed.text, placed.alarm, why);
+    }
+  }
+  why = "这一行已有内容，当天后面也没有空行";
+  return false;
+}
+
+TableSide TimeTableSide(TTimeTable &table, bool purgeDeletes) {
+  TableSide side;
+  side.read = [&table, purgeDeletes](Local &local, std::string &error) {
+    try {
+      std::unique_ptr<dbf::TDbfDataSet> archive;
+      if (calixo::fileExists(kHistoryFile)) {
+        archive = std::make_unique<dbf::TDbfDataSet>("DbfDataSetTIMEHIST");
+        archive->SetTableName(calixo::resolveFileName(kHistoryFile));
+        archive->Open();
+      }
+      const LocalDateTime now = calixo::clock().now();
+      local = ReadLocal(table, archive.get(), purgeDeletes, ics::Date{now.year, now.month, now.day});
+    } catch (const std::exception &e) {
+      error = e.what();
+      return false;
+    }
+    return true;
+  };
+  side.apply = [&table](const Action &a, Plan &placed, std::string &why) {
+    try {
+      return ApplyToTable(table, a, placed, why);
+    } catch (const std::exception &e) {
+      why = e.what();
+      return false;
+    }
+  };
+  return side;
+}
+
+}  // namespace calixo::sync
