@@ -75,9 +75,21 @@ icalcomponent *newEvent(const std::string &uid, const icaltimetype &stamp) {
   return event;
 }
 
-// A short, stable fingerprint of an anniversary's text, so that its UID stays
-// the same from one export to the next while the text does (FNV-1a).
-std::string fingerprint(const std::string &bytes) {
+std::string anniversaryKey(const AnniversaryRecord &a) {
+  char b[32];
+  std::snprintf(b, sizeof b, "%c;%d;%d", a.kind, a.month, a.day);
+  return b;
+}
+
+}  // namespace
+
+std::string PlanUid(const Date &date, int hour, int minute) {
+  return "plan-" + dateText(date) + "-" + two(hour) + two(minute) + "@calixo";
+}
+
+// An anniversary's UID carries its text's digest, so that it stays the same
+// from one export to the next while the text does.
+std::string Fingerprint(const std::string &bytes) {
   uint64_t h = 1469598103934665603ull;
   for (unsigned char c : bytes) {
     h ^= c;
@@ -87,14 +99,6 @@ std::string fingerprint(const std::string &bytes) {
   std::snprintf(b, sizeof b, "%016llx", static_cast<unsigned long long>(h));
   return b;
 }
-
-std::string anniversaryKey(const AnniversaryRecord &a) {
-  char b[32];
-  std::snprintf(b, sizeof b, "%c;%d;%d", a.kind, a.month, a.day);
-  return b;
-}
-
-}  // namespace
 
 std::string ExportCalendar(const std::vector<PlanRecord> &plans,
                            const std::vector<AnniversaryRecord> &anniversaries,
@@ -118,7 +122,7 @@ std::string ExportCalendar(const std::vector<PlanRecord> &plans,
 
   for (const PlanRecord &p : plans) {
     const std::string uid =
-        p.uid.empty() ? "plan-" + dateText(p.date) + "-" + two(p.hour) + two(p.minute) + "@calixo" : p.uid;
+        p.uid.empty() ? PlanUid(p.date, p.hour, p.minute) : p.uid;
     icalcomponent *event = newEvent(uid, stamp);
     addZoned(event, icalproperty_new_dtstart(localTime(p.date, p.hour, p.minute)));
     icalcomponent_add_property(event, icalproperty_new_duration(icaldurationtype_from_int(30 * 60)));
@@ -138,7 +142,7 @@ std::string ExportCalendar(const std::vector<PlanRecord> &plans,
 
   for (const AnniversaryRecord &a : anniversaries) {
     const std::string uid = std::string("anniversary-") + a.kind + "-" + std::to_string(a.month) +
-                            "-" + std::to_string(a.day) + "-" + fingerprint(a.text) + "@calixo";
+                            "-" + std::to_string(a.day) + "-" + Fingerprint(a.text) + "@calixo";
     icalcomponent *event = newEvent(uid, stamp);
     const std::string summary = gbkToUtf8(a.text);
     icalcomponent_add_property(event, icalproperty_new_summary(summary.c_str()));

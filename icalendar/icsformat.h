@@ -59,6 +59,12 @@ struct ExportOptions {
   int hour = 0, minute = 0;
 };
 
+// The UID of a plan of Calixo's own, from its date and half-hour row; it
+// stays the same from one export to the next.
+std::string PlanUid(const Date &date, int hour, int minute);
+// A short, stable digest of bytes (FNV-1a, 16 hex digits).
+std::string Fingerprint(const std::string &bytes);
+
 // The whole calendar text (UTF-8, CR LF lines).
 std::string ExportCalendar(const std::vector<PlanRecord> &plans,
                            const std::vector<AnniversaryRecord> &anniversaries,

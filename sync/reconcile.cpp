@@ -38,23 +38,11 @@ std::string Fingerprint(const Plan &p) {
   char head[48];
   std::snprintf(head, sizeof head, "%04d%02d%02d|%02d%02d|%d|", p.row.date.year, p.row.date.month,
                 p.row.date.day, p.row.hour, p.row.minute, p.alarm ? 1 : 0);
-  // FNV-1a over the row, the alarm and the text.
-  uint64_t h = 1469598103934665603ull;
-  for (unsigned char c : std::string(head) + p.text) {
-    h ^= c;
-    h *= 1099511628211ull;
-  }
-  char b[20];
-  std::snprintf(b, sizeof b, "%016llx", static_cast<unsigned long long>(h));
-  return b;
+  // A digest of the row, the alarm and the text.
+  return ics::Fingerprint(std::string(head) + p.text);
 }
 
-std::string PlanUid(const Row &row) {
-  char b[48];
-  std::snprintf(b, sizeof b, "plan-%04d%02d%02d-%02d%02d@calixo", row.date.year, row.date.month,
-                row.date.day, row.hour, row.minute);
-  return b;
-}
+std::string PlanUid(const Row &row) { return ics::PlanUid(row.date, row.hour, row.minute); }
 
 std::string MergedText(const std::string &local, const std::string &server) {
   if (local.find(server) != std::string::npos)
