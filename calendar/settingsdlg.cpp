@@ -87,7 +87,7 @@ std::vector<calixo::SSwitchValue> TSettingsDlg::Values() const {
     const Control &c = m_controls[i];
     std::string value;
     if (c.Flag)
-      value = c.Flag->isChecked() ? "1" : "0";
+      value.assign(1, c.Flag->isChecked() ? '1' : '0');
     else if (c.Number)
       value = std::to_string(c.Number->value());
     else if (!calixo::toGbk(c.Text->text().trimmed(), value))
