@@ -6,6 +6,7 @@
 #include "dbf.h"
 #include "filenames.h"
 #include "tempdir.h"
+#include "wait_until.h"
 
 #include <QImage>
 #include <QString>
@@ -114,16 +115,11 @@ public:
 
   // The exit code, or -1 when it did not end normally within the time.
   int waitForExit(std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-      int status = 0;
-      if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
-        m_done = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-      }
-      std::this_thread::sleep_for(20ms);
-    }
-    return -1;
+    int status = 0;
+    if (!waitUntil([&] { return ::waitpid(m_pid, &status, WNOHANG) == m_pid; }, limit, 20ms))
+      return -1;
+    m_done = true;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
   bool running() {
     int status = 0;
@@ -311,20 +307,19 @@ protected:
   void SetUp() override {
     TempDirTest::SetUp();
     X x;
-    const auto end = std::chrono::steady_clock::now() + 10s;
-    while (x.ok() && !x.viewableTopWindows().empty() && std::chrono::steady_clock::now() < end)
-      std::this_thread::sleep_for(50ms);
+    waitUntil([&] { return !x.ok() || x.viewableTopWindows().empty(); }, 10s);
   }
 };
 
 // The viewable top-level windows once there are at least n (or the time is up).
 inline std::vector<TopWindow> waitForWindows(X &x, size_t n, std::chrono::milliseconds limit) {
   std::vector<TopWindow> windows;
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < end && windows.size() < n) {
-    std::this_thread::sleep_for(100ms);
-    windows = x.viewableTopWindows();
-  }
+  waitUntil(
+      [&] {
+        windows = x.viewableTopWindows();
+        return windows.size() >= n;
+      },
+      limit, 100ms);
   return windows;
 }
 
@@ -332,14 +327,18 @@ inline std::vector<TopWindow> waitForWindows(X &x, size_t n, std::chrono::millis
 // comes in time).
 inline TopWindow waitForNewWindow(X &x, const std::vector<xcb_window_t> &known,
                                   std::chrono::milliseconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < end) {
-    for (const TopWindow &w : x.viewableTopWindows())
-      if (std::find(known.begin(), known.end(), w.id) == known.end())
-        return w;
-    std::this_thread::sleep_for(100ms);
-  }
-  return {};
+  TopWindow found;
+  waitUntil(
+      [&] {
+        for (const TopWindow &w : x.viewableTopWindows())
+          if (std::find(known.begin(), known.end(), w.id) == known.end()) {
+            found = w;
+            return true;
+          }
+        return false;
+      },
+      limit, 100ms);
+  return found;
 }
 
 // The first viewable top-level window other than main (id 0 when none comes).
@@ -350,29 +349,23 @@ inline TopWindow waitForOtherWindow(X &x, const TopWindow &main, std::chrono::mi
 // The window's picture once the program has painted it (more than one
 // colour), or the last grab when the time is up.
 inline QImage waitForPainted(X &x, const TopWindow &w, std::chrono::milliseconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  for (;;) {
-    const QImage shot = x.grab(w);
-    if (!shot.isNull())
-      for (int y = 0; y < shot.height(); ++y)
-        for (int i = 0; i < shot.width(); ++i)
-          if (shot.pixel(i, y) != shot.pixel(0, 0))
-            return shot;
-    if (std::chrono::steady_clock::now() >= end)
-      return shot;
-    std::this_thread::sleep_for(50ms);
-  }
+  QImage shot;
+  waitUntil(
+      [&] {
+        shot = x.grab(w);
+        for (int y = 0; y < shot.height(); ++y)
+          for (int i = 0; i < shot.width(); ++i)
+            if (shot.pixel(i, y) != shot.pixel(0, 0))
+              return true;
+        return false;
+      },
+      limit);
+  return shot;
 }
 
 // Waits until the window's map state is the wanted one; true when it is.
 inline bool waitForViewable(X &x, xcb_window_t w, bool wanted, std::chrono::milliseconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < end) {
-    if (x.viewable(w) == wanted)
-      return true;
-    std::this_thread::sleep_for(50ms);
-  }
-  return x.viewable(w) == wanted;
+  return waitUntil([&] { return x.viewable(w) == wanted; }, limit);
 }
 
 inline void xdo(const std::string &args) {

@@ -223,16 +223,6 @@ int cellPixels(const QImage &shot, int firstCell, int day, QRgb colour) {
   return n;
 }
 
-// True once cond holds, false when limit passes first.
-bool waitUntil(const std::function<bool()> &cond, std::chrono::milliseconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!cond()) {
-    if (std::chrono::steady_clock::now() >= end)
-      return false;
-    std::this_thread::sleep_for(50ms);
-  }
-  return true;
-}
 
 // A new user with no settings file and two plans for 8 December 2026: 圣诞节
 // in blue; the pointer resting on today brings up the whole date with the
@@ -312,32 +302,18 @@ TEST_F(EndToEnd, AlarmBoxAppearsAtSevenAndTheEntryIsUnset) {
     return set;
   };
   // The main window first, alone, and the entry still waiting.
-  std::vector<TopWindow> windows;
-  const auto shown = std::chrono::steady_clock::now() + 8s;
-  while (std::chrono::steady_clock::now() < shown && windows.empty()) {
-    std::this_thread::sleep_for(100ms);
-    windows = x.viewableTopWindows();
-  }
+  std::vector<TopWindow> windows = waitForWindows(x, 1, 8s);
   ASSERT_EQ(windows.size(), 1u);
   EXPECT_EQ(setFlag(), 1);
 
   // Then, once the fake clock passes 7:00, the box.
-  const auto end = std::chrono::steady_clock::now() + 30s;
-  while (std::chrono::steady_clock::now() < end && calixo.running()) {
-    windows = x.viewableTopWindows();
-    if (windows.size() >= 2)
-      break;
-    std::this_thread::sleep_for(200ms);
-  }
-  ASSERT_EQ(windows.size(), 2u) << "no alarm box appeared";
+  const TopWindow box = waitForNewWindow(x, {windows[0].id}, 30s);
+  ASSERT_NE(box.id, 0u) << "no alarm box appeared";
+  EXPECT_EQ(x.viewableTopWindows().size(), 2u);
   EXPECT_EQ(setFlag(), 0) << "the fired entry is no longer set";
-  std::this_thread::sleep_for(500ms);
-  for (const TopWindow &w : windows)
-    if (w.width != 586) {
-      const QImage shot = x.grab(w);
-      EXPECT_FALSE(shot.isNull());
-      shot.save(QStringLiteral(CALIXO_ALARM_SCREENSHOT), "PNG");
-    }
+  const QImage shot = waitForPainted(x, box, 5s);
+  EXPECT_FALSE(shot.isNull());
+  shot.save(QStringLiteral(CALIXO_ALARM_SCREENSHOT), "PNG");
 }
 
 // A user plans a day with real input: the red button opens the time list,
@@ -513,12 +489,8 @@ TEST_F(EndToEnd, AnAlarmOfTheNextDayFiresAtMidnight) {
   ASSERT_EQ(windows.size(), 1u);
   EXPECT_EQ(fieldOfEveryRecord("TIMELIST", "SET"), (std::vector<int>{1, 1}));
 
-  const auto end = std::chrono::steady_clock::now() + 40s;
-  while (std::chrono::steady_clock::now() < end && calixo.running() && windows.size() < 2) {
-    std::this_thread::sleep_for(200ms);
-    windows = x.viewableTopWindows();
-  }
-  ASSERT_EQ(windows.size(), 2u) << "no alarm box appeared at midnight";
+  ASSERT_NE(waitForNewWindow(x, {windows[0].id}, 40s).id, 0u) << "no alarm box appeared at midnight";
+  EXPECT_EQ(x.viewableTopWindows().size(), 2u);
   EXPECT_EQ(fieldOfEveryRecord("TIMELIST", "SET"), (std::vector<int>{0, 1}))
       << "the 0:00 entry fired; the 0:02 one waits";
 }
@@ -537,24 +509,29 @@ TEST_F(EndToEnd, AnAlarmNotifiesAndItsSnoozeOutlivesARestart) {
   X x;
   ASSERT_TRUE(x.ok()) << "no X display";
   auto waitForSnoozeFile = [](bool wantLine) {
-    const auto end = std::chrono::steady_clock::now() + 10s;
-    std::string text = readFile("snooze.lst");
-    while (std::chrono::steady_clock::now() < end && text.empty() == wantLine) {
-      std::this_thread::sleep_for(100ms);
-      text = readFile("snooze.lst");
-    }
+    std::string text;
+    waitUntil(
+        [&] {
+          text = readFile("snooze.lst");
+          return text.empty() != wantLine;
+        },
+        10s);
     return text;
   };
   // The main window by its width: on a slow start the box may be up as soon.
   auto waitForMain = [&x] {
-    const auto end = std::chrono::steady_clock::now() + 20s;
-    while (std::chrono::steady_clock::now() < end) {
-      for (const TopWindow &w : x.viewableTopWindows())
-        if (w.width == 586)
-          return w;
-      std::this_thread::sleep_for(100ms);
-    }
-    return TopWindow{};
+    TopWindow main;
+    waitUntil(
+        [&] {
+          for (const TopWindow &w : x.viewableTopWindows())
+            if (w.width == 586) {
+              main = w;
+              return true;
+            }
+          return false;
+        },
+        20s);
+    return main;
   };
   {
     Program calixo(dir(), "2026-12-08 06:59:50");
@@ -621,10 +598,11 @@ TEST_F(EndToEnd, AlarmsDueBehindAnOpenBoxComeOneByOneAfterIt) {
   EXPECT_EQ(fieldOfEveryRecord("TIMELIST", "SET"), (std::vector<int>{0, 1, 1}));
   // 0:01:05 on the fast clock: 80 seconds after the start, a third of that
   // in real time, and a margin for the start-up.
-  const auto past0001 = started + 80s / 3 + 3s;
-  while (std::chrono::steady_clock::now() < past0001 && calixo.running())
-    std::this_thread::sleep_for(200ms);
-  EXPECT_EQ(x.viewableTopWindows().size(), 2u) << "a box came while the first was open";
+  // A box coming meanwhile fails at once.
+  const auto past0001 = std::chrono::duration_cast<std::chrono::milliseconds>(
+      started + 80s / 3 + 3s - std::chrono::steady_clock::now());
+  EXPECT_FALSE(waitUntil([&] { return !calixo.running() || x.viewableTopWindows().size() != 2; }, past0001))
+      << "a box came while the first was open";
   EXPECT_EQ(fieldOfEveryRecord("TIMELIST", "SET"), (std::vector<int>{0, 1, 1}));
 
   ASSERT_TRUE(answer(x, first));
@@ -672,9 +650,7 @@ TEST_F(EndToEnd, RunsStartWhatTheyNameAndAFailedRunSaysSo) {
   const TopWindow box = waitForNewWindow(x, {windows[0].id}, 20s);
   ASSERT_NE(box.id, 0u) << "the failed run showed no box";
   EXPECT_EQ(fieldOfEveryRecord("TIMELIST", "SET"), (std::vector<int>{0, 0}));
-  const auto logged = std::chrono::steady_clock::now() + 5s;
-  while (!std::filesystem::exists(log) && std::chrono::steady_clock::now() < logged)
-    std::this_thread::sleep_for(50ms);
+  waitUntil([&] { return std::filesystem::exists(log); }, 5s);
   EXPECT_EQ(readFile(log), "path|" + home.string() + "|\n");
   waitForPainted(x, box, 5s).save(QStringLiteral(CALIXO_FAILED_RUN_SCREENSHOT), "PNG");
   EXPECT_TRUE(answer(x, box));

@@ -59,15 +59,10 @@ int stackingPosition(unsigned long window) {
 // Waits until the program has ended; its exit status, or -1 when it still
 // runs at the deadline or was killed.
 int waitForExit(Program &p, std::chrono::milliseconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < end) {
-    int status = 0;
-    const pid_t r = ::waitpid(p.pid(), &status, WNOHANG);
-    if (r == p.pid())
-      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::this_thread::sleep_for(50ms);
-  }
-  return -1;
+  int status = 0;
+  if (!waitUntil([&] { return ::waitpid(p.pid(), &status, WNOHANG) == p.pid(); }, limit))
+    return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 class Instances : public TempDirTest {};
@@ -96,10 +91,7 @@ TEST_F(Instances, ASecondStartInTheSameFolderBringsTheFirstForward) {
   Program second(dir(), b);
   EXPECT_EQ(waitForExit(second, 20s), 0) << "the second start did not end: " << second.errors();
   EXPECT_EQ(countOf(second.errors(), "calixo: "), 0) << second.errors();
-  const auto end = std::chrono::steady_clock::now() + 10s;
-  while (stackingPosition(mainFirst.id) < stackingPosition(mainBeside.id) &&
-         std::chrono::steady_clock::now() < end)
-    std::this_thread::sleep_for(50ms);
+  waitUntil([&] { return stackingPosition(mainFirst.id) > stackingPosition(mainBeside.id); }, 10s);
   EXPECT_GT(stackingPosition(mainFirst.id), stackingPosition(mainBeside.id))
       << "the running copy's main window did not come forward";
   EXPECT_TRUE(first.running()) << first.errors();
@@ -145,9 +137,7 @@ TEST_F(Instances, ASecondStartOnTheFirstLosesNoPlanOfTheRunningCopy) {
   b.display = secondServer.display();
   b.fakeStart = "2026-12-01 09:00:00";
   Program second(dir(), b);
-  const auto end = std::chrono::steady_clock::now() + 30s;
-  while (second.running() && inode() == before && std::chrono::steady_clock::now() < end)
-    std::this_thread::sleep_for(20ms);
+  waitUntil([&] { return !second.running() || inode() != before; }, 30s, 20ms);
   EXPECT_FALSE(second.running()) << "the second start runs beside the first";
 
   typeInto(1, "alpha two");
@@ -157,16 +147,15 @@ TEST_F(Instances, ASecondStartOnTheFirstLosesNoPlanOfTheRunningCopy) {
   const std::string dumpFile = (dir() / "dump.txt").string();
   int rc = 0;
   std::string dump;
-  const auto stored = std::chrono::steady_clock::now() + 10s;
-  do {
-    rc = std::system(("'" CALIXO_DBFDUMP "' '" + findFile(dir(), "TimeList.dbf").string() + "' >'" + dumpFile +
-                      "'")
-                         .c_str());
-    dump = readFile(dumpFile);
-    if (dump.find("\"bravo\"") != std::string::npos)
-      break;
-    std::this_thread::sleep_for(100ms);
-  } while (std::chrono::steady_clock::now() < stored);
+  waitUntil(
+      [&] {
+        rc = std::system(("'" CALIXO_DBFDUMP "' '" + findFile(dir(), "TimeList.dbf").string() + "' >'" +
+                          dumpFile + "'")
+                             .c_str());
+        dump = readFile(dumpFile);
+        return dump.find("\"bravo\"") != std::string::npos;
+      },
+      10s, 100ms);
   EXPECT_TRUE(first.running()) << first.errors();
   EXPECT_EQ(rc, 0) << "dbfdump refused the table";
   std::vector<std::string> texts;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "input_method_support.h"
+#include "wait_until.h"
 
 #include <chrono>
 #include <csignal>
@@ -83,14 +84,13 @@ public:
   }
   // Waits until the service has received n Notify calls; their print.
   std::string waitForNotifyCalls(int n, std::chrono::milliseconds limit) const {
-    const auto end = std::chrono::steady_clock::now() + limit;
     std::string calls;
-    while (std::chrono::steady_clock::now() < end) {
-      calls = notifyCalls();
-      if (count(calls, "<'Calixo 提醒'>") >= n)
-        break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
+    waitUntil(
+        [&] {
+          calls = notifyCalls();
+          return count(calls, "<'Calixo 提醒'>") >= n;
+        },
+        limit, std::chrono::milliseconds(200));
     return calls;
   }
   // What a click on the notification's button of that key sends.
@@ -125,15 +125,16 @@ private:
               static_cast<char *>(nullptr));
       ::_exit(127);
     }
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (std::chrono::steady_clock::now() < end) {
-      const std::optional<std::string> owned = im::commandOutput(
-          "timeout 5 gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus "
-          "--method org.freedesktop.DBus.NameHasOwner org.freedesktop.Notifications 2>/dev/null");
-      if (owned && owned->find("true") != std::string::npos)
-        return;
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
+    const bool up = waitUntil(
+        [] {
+          const std::optional<std::string> owned = im::commandOutput(
+              "timeout 5 gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus "
+              "--method org.freedesktop.DBus.NameHasOwner org.freedesktop.Notifications 2>/dev/null");
+          return owned && owned->find("true") != std::string::npos;
+        },
+        std::chrono::seconds(20), std::chrono::milliseconds(100));
+    if (up)
+      return;
     m_problem = "the notification service did not come up on the bus";
   }
 

@@ -46,10 +46,7 @@ TEST_F(RepeatsEndToEnd, AddedOnADayAndRemindedAtItsMinute) {
   // grid sits at (230, 120), cells 38 x 25).
   clickAt(main.x + 230 + 2 * 38 + 19, main.y + 120 + 4 * 25 + 12, 3);
   xdo("key Down Down Down Return");  // 设置..., 纪念日…, 添加纪念日
-  const auto opened = std::chrono::steady_clock::now() + 10s;
-  while (std::chrono::steady_clock::now() < opened && x.viewableTopWindows().size() < 3)
-    std::this_thread::sleep_for(100ms);
-  ASSERT_GE(x.viewableTopWindows().size(), 3u) << "the window and its dialog did not open";
+  ASSERT_GE(waitForWindows(x, 3, 10s).size(), 3u) << "the window and its dialog did not open";
   for (const TopWindow &w : x.viewableTopWindows())
     waitForPainted(x, w, 5s);
   xdo("type --delay 40 mom");
@@ -57,18 +54,19 @@ TEST_F(RepeatsEndToEnd, AddedOnADayAndRemindedAtItsMinute) {
 
   int month = 0, day = 0, set = 0;
   std::string kind, text;
-  const auto stored = std::chrono::steady_clock::now() + 5s;
   int count = 0;
-  while (std::chrono::steady_clock::now() < stored && count == 0) {
-    count = withFirstRecord("REPEATS", [&](dbf::TDbfDataSet &t) {
-      kind = t.StringGet("KIND");
-      month = t.IntegerGet("MONTH");
-      day = t.IntegerGet("DAY");
-      set = t.IntegerGet("SET");
-      text = t.StringGet("DO");
-    });
-    std::this_thread::sleep_for(100ms);
-  }
+  waitUntil(
+      [&] {
+        count = withFirstRecord("REPEATS", [&](dbf::TDbfDataSet &t) {
+          kind = t.StringGet("KIND");
+          month = t.IntegerGet("MONTH");
+          day = t.IntegerGet("DAY");
+          set = t.IntegerGet("SET");
+          text = t.StringGet("DO");
+        });
+        return count != 0;
+      },
+      5s, 100ms);
   ASSERT_EQ(count, 1);
   EXPECT_EQ(kind, "L");
   EXPECT_EQ(month, 8);
@@ -79,14 +77,12 @@ TEST_F(RepeatsEndToEnd, AddedOnADayAndRemindedAtItsMinute) {
   // At 8:00 the reminder: FIRED becomes today and a box appears.
   const size_t before = x.viewableTopWindows().size();
   int64_t fired = 0;
-  const auto end = std::chrono::steady_clock::now() + 60s;
-  while (std::chrono::steady_clock::now() < end && calixo.running() &&
-         (fired == 0 || x.viewableTopWindows().size() <= before)) {
-    withFirstRecord("REPEATS", [&](dbf::TDbfDataSet &t) {
-      fired = static_cast<int64_t>(t.FloatGet("FIRED"));
-    });
-    std::this_thread::sleep_for(200ms);
-  }
+  waitUntil(
+      [&] {
+        withFirstRecord("REPEATS", [&](dbf::TDbfDataSet &t) { fired = static_cast<int64_t>(t.FloatGet("FIRED")); });
+        return !calixo.running() || (fired != 0 && x.viewableTopWindows().size() > before);
+      },
+      60s, 200ms);
   EXPECT_EQ(fired, calixo::dayNumber(2026, 9, 22));
   EXPECT_GT(x.viewableTopWindows().size(), before) << "no reminder box appeared";
   for (const TopWindow &w : x.viewableTopWindows())

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "tempdir.h"
+#include "wait_until.h"
 
 #include <gtest/gtest.h>
 
@@ -141,13 +142,7 @@ public:
   std::string errors() const { return readFile(m_log); }
   // Waits until standard error holds text (or the time is up).
   bool waitForError(const std::string &text, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-      if (errors().find(text) != std::string::npos)
-        return true;
-      std::this_thread::sleep_for(50ms);
-    }
-    return false;
+    return waitUntil([&] { return errors().find(text) != std::string::npos; }, limit);
   }
 
 private:
@@ -326,14 +321,18 @@ public:
   }
   // The first visible window of pid with the given size (id 0 when none comes in time).
   Window waitForWindow(pid_t pid, int width, int height, std::chrono::milliseconds limit) const {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-      for (const Window &w : windowsOf(pid))
-        if (w.width == width && w.height == height)
-          return w;
-      std::this_thread::sleep_for(200ms);
-    }
-    return {};
+    Window found;
+    waitUntil(
+        [&] {
+          for (const Window &w : windowsOf(pid))
+            if (w.width == width && w.height == height) {
+              found = w;
+              return true;
+            }
+          return false;
+        },
+        limit, std::chrono::milliseconds(200));
+    return found;
   }
 
 private:
