@@ -200,6 +200,19 @@ public:
   }
 };
 
+// Turns between November and December 2026 once per iteration, the grid
+// painted each time, as the user sees a month change.
+void changeMonthsPainted(benchmark::State &state, TMainForm &form) {
+  int i = 0;
+  for (auto _ : state) {
+    SelYear = 2026;
+    SelMonth = 11 + i++ % 2;
+    SelDay = 1;
+    form.RefreshMonth();
+    form.DrawGridDate->repaint();
+  }
+}
+
 // A month change as the user sees it: November and December 2026 in turn,
 // each laid out over the large table and its grid painted at once. Argument
 // 1: with [Lunar] Festivals=0, so every day cell draws its lunar label; 2:
@@ -220,14 +233,7 @@ void BM_MonthChangePainted(benchmark::State &state) {
     app.processEvents();
     PaintCount count;
     form.DrawGridDate->installEventFilter(&count);
-    int i = 0;
-    for (auto _ : state) {
-      SelYear = 2026;
-      SelMonth = 11 + i++ % 2;
-      SelDay = 1;
-      form.RefreshMonth();
-      form.DrawGridDate->repaint();
-    }
+    changeMonthsPainted(state, form);
     state.counters["grid_paints"] = benchmark::Counter(count.paints, benchmark::Counter::kAvgIterations);
   });
   fs::remove(dir / "Calixo.ini");
@@ -271,14 +277,7 @@ void BM_MonthChangePaintedWithAnniversaries(benchmark::State &state) {
   withMainForm(dir, [&](calixo::CalixoApplication &app, TMainForm &form) {
     form.show();
     app.processEvents();
-    int i = 0;
-    for (auto _ : state) {
-      SelYear = 2026;
-      SelMonth = 11 + i++ % 2;
-      SelDay = 1;
-      form.RefreshMonth();
-      form.DrawGridDate->repaint();
-    }
+    changeMonthsPainted(state, form);
   });
   fs::remove(dir / "Calixo.ini");
   fs::remove(dir / "REPEATS.DBF");

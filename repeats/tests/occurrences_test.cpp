@@ -5,6 +5,7 @@
 
 #include "clock.h"
 #include "gbk.h"
+#include "repeat_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -14,15 +15,6 @@ namespace {
 
 using lunar::LunarTable;
 using repeats::SREPEATDATA;
-
-SREPEATDATA rep(char kind, int month, int day, const char *textUtf8 = "x") {
-  SREPEATDATA r;
-  r.Kind = kind;
-  r.Month = month;
-  r.Day = day;
-  calixo::utf8ToGbk(textUtf8, r.Text);
-  return r;
-}
 
 std::string iso(int64_t n) {
   int y, m, d;

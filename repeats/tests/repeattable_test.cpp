@@ -5,6 +5,7 @@
 
 #include "filenames.h"
 #include "gbk.h"
+#include "repeat_rows.h"
 #include "tempdir.h"
 
 #include <gtest/gtest.h>
@@ -21,15 +22,6 @@ using repeats::TRepeatTable;
 std::string readFile(const std::string &name) {
   std::ifstream in(calixo::resolveFileName(name), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-SREPEATDATA rep(char kind, int month, int day, const char *textUtf8) {
-  SREPEATDATA r;
-  r.Kind = kind;
-  r.Month = month;
-  r.Day = day;
-  calixo::utf8ToGbk(textUtf8, r.Text);
-  return r;
 }
 
 using RepeatTable = TempDirTest;
