@@ -29,7 +29,8 @@ void TMainForm::StartSync() {
 
 QString TMainForm::SyncState() const {
   if (!m_sync || !m_sync->active())
-    return QStringLiteral("同步：未开启（需要日历地址）");
+    return m_settings && !m_settings->SwitchOn("Sync", "Enabled") ? QStringLiteral("同步：已关闭")
+                                                                   : QStringLiteral("同步：未开启（需要日历地址）");
   return m_sync->state().isEmpty() ? QStringLiteral("同步：等待中") : m_sync->state();
 }
 
