@@ -9,9 +9,6 @@ namespace calixo::ics {
 
 namespace {
 
-constexpr size_t kTextBytes = 249;
-const std::string kJoin = "\xA3\xBB";  // "；" (GBK)
-
 std::string rowLabel(const PlanRecord &p) {
   char b[48];
   std::snprintf(b, sizeof b, "%04d-%02d-%02d %d:%02d", p.date.year, p.date.month, p.date.day, p.hour,
@@ -19,14 +16,32 @@ std::string rowLabel(const PlanRecord &p) {
   return b;
 }
 
-STIMELISTDATAPtr rowAt(const TTimeList &day, int hour, int minute) {
+}  // namespace
+
+STIMELISTDATAPtr RowAt(const TTimeList &day, int hour, int minute) {
   for (const auto &e : day)
     if (e->Hour == hour && e->Minute == minute)
       return e;
   return nullptr;
 }
 
-}  // namespace
+bool IsFreeRow(const STIMELISTDATAPtr &row) { return !row || (row->Text.empty() && !row->RunFlag); }
+
+std::string WithTimeInFront(const std::string &text, int hour, int minute) {
+  char at[16];
+  std::snprintf(at, sizeof at, "%d:%02d ", hour, minute);
+  return text.compare(0, std::strlen(at), at) == 0 ? text : at + text;
+}
+
+bool NextFreeRow(const TTimeList &day, int hour, int minute, int &freeHour, int &freeMinute) {
+  for (int slot = hour * 2 + minute / 30 + 1; slot < 48; ++slot)
+    if (IsFreeRow(RowAt(day, slot / 2, slot % 2 * 30))) {
+      freeHour = slot / 2;
+      freeMinute = slot % 2 * 30;
+      return true;
+    }
+  return false;
+}
 
 std::vector<PlanRecord> ReadPlans(dbf::TDbfDataSet &table, bool history) {
   std::vector<PlanRecord> plans;
@@ -58,10 +73,8 @@ ImportCounts ImportPlans(TTimeTable &table, const std::vector<PlanRecord> &plans
   for (const PlanRecord &p : plans) {
     TTimeList day;
     table.LoadDayEntries(p.date.year, p.date.month, p.date.day, day);
-    STIMELISTDATAPtr row = rowAt(day, p.hour, p.minute);
-    char at[16];
-    std::snprintf(at, sizeof at, "%d:%02d ", p.hour, p.minute);
-    const std::string moved = p.text.compare(0, std::strlen(at), at) == 0 ? p.text : at + p.text;
+    STIMELISTDATAPtr row = RowAt(day, p.hour, p.minute);
+    const std::string moved = WithTimeInFront(p.text, p.hour, p.minute);
     // A plan imported before sits in its row, or (when its row was a run or
     // full) in a later row with its time in front.
     if (!row || row->Text.find(p.text) == std::string::npos)
@@ -78,8 +91,8 @@ ImportCounts ImportPlans(TTimeTable &table, const std::vector<PlanRecord> &plans
       continue;
     }
     std::string text = p.text;
-    if (row && !row->RunFlag && row->Text.size() + kJoin.size() + p.text.size() <= kTextBytes) {
-      row->Text += kJoin + p.text;
+    if (!IsFreeRow(row) && !row->RunFlag && row->Text.size() + kRowJoin.size() + p.text.size() <= kRowTextBytes) {
+      row->Text += kRowJoin + p.text;
       if (p.alarm)
         row->SetFlag = 1;
       table.SaveEntry(p.date.year, p.date.month, p.date.day, row, p.alarm ? 0 : 2);
@@ -87,28 +100,23 @@ ImportCounts ImportPlans(TTimeTable &table, const std::vector<PlanRecord> &plans
       continue;
     }
     int hour = p.hour, minute = p.minute;
-    if (row) {
+    if (!IsFreeRow(row)) {
       // The row is a run, or full: the next free half hour of the day, with
       // the plan's own time in front of its text.
       text = moved;
-      if (text.size() > kTextBytes) {
+      if (text.size() > kRowTextBytes) {
         counts.notImported.push_back(rowLabel(p) + "：这一行已满，文字放不下");
         continue;
       }
-      bool found = false;
-      for (int slot = p.hour * 2 + p.minute / 30 + 1; slot < 48 && !found; ++slot) {
-        if (!rowAt(day, slot / 2, slot % 2 * 30)) {
-          hour = slot / 2;
-          minute = slot % 2 * 30;
-          found = true;
-        }
-      }
-      if (!found) {
+      if (!NextFreeRow(day, p.hour, p.minute, hour, minute)) {
         counts.notImported.push_back(rowLabel(p) + "：这一行已有内容，当天后面也没有空行");
         continue;
       }
     }
-    auto fresh = std::make_shared<STIMELISTDATA>();
+    // An emptied record of the row is written again, so a row never has two.
+    STIMELISTDATAPtr fresh = RowAt(day, hour, minute);
+    if (!fresh)
+      fresh = std::make_shared<STIMELISTDATA>();
     fresh->Hour = hour;
     fresh->Minute = minute;
     fresh->Text = text;

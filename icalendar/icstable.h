@@ -11,6 +11,22 @@
 
 namespace calixo::ics {
 
+// A row's text holds at most this many GBK bytes (the width of DO).
+inline constexpr size_t kRowTextBytes = 249;
+// What joins two texts in one row: "；" (GBK).
+inline const std::string kRowJoin = "\xA3\xBB";
+
+// The day's record of the half hour hour:minute; null when it has none.
+STIMELISTDATAPtr RowAt(const TTimeList &day, int hour, int minute);
+// A row nothing is in: no record, or an emptied one that is not a run.
+bool IsFreeRow(const STIMELISTDATAPtr &row);
+// text as it stands in a row other than its own: its time in front
+// ("9:15 text"), unless it is there already.
+std::string WithTimeInFront(const std::string &text, int hour, int minute);
+// The first free half hour of the day after hour:minute; false when the day
+// has none left.
+bool NextFreeRow(const TTimeList &day, int hour, int minute, int &freeHour, int &freeMinute);
+
 // Every live record of an open time table, in file order.
 std::vector<PlanRecord> ReadPlans(dbf::TDbfDataSet &table, bool history = false);
 

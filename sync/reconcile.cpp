@@ -1,6 +1,7 @@
 #include "reconcile.h"
 
 #include "gbk.h"
+#include "icstable.h"
 
 #include <cstdio>
 #include <optional>
@@ -9,9 +10,6 @@
 namespace calixo::sync {
 
 namespace {
-
-constexpr size_t kTextBytes = 249;  // the width of DO
-const std::string kJoin = "\xA3\xBB";  // "；" (GBK)
 
 // Unreserved characters and '@' stay; everything else is %XX.
 std::string pathSegment(const std::string &s) {
@@ -49,8 +47,8 @@ std::string MergedText(const std::string &local, const std::string &server) {
     return local;
   if (server.find(local) != std::string::npos)
     return server;
-  const std::string joined = local + kJoin + server;
-  return std::string(calixo::cutGbk(joined, kTextBytes));
+  const std::string joined = local + ics::kRowJoin + server;
+  return std::string(calixo::cutGbk(joined, ics::kRowTextBytes));
 }
 
 std::vector<Action> Reconcile(const Local &local, const std::vector<ServerEvent> &server,

@@ -6,27 +6,15 @@
 #include "syncrun.h"
 #include "timehistory.h"
 
-#include <cstdio>
 #include <set>
 
 namespace calixo::sync {
 
 namespace {
 
-constexpr size_t kTextBytes = 249;
-
-STIMELISTDATAPtr rowAt(const TTimeList &day, int hour, int minute) {
-  for (const auto &e : day)
-    if (e->Hour == hour && e->Minute == minute)
-      return e;
-  return nullptr;
-}
-
 bool holds(const STIMELISTDATAPtr &r, const Plan &p) {
   return r && !r->RunFlag && r->Text == p.text && (r->SetFlag != 0) == p.alarm;
 }
-
-bool isFree(const STIMELISTDATAPtr &r) { return !r || (r->Text.empty() && !r->RunFlag); }
 
 TTimeList dayOf(TTimeTable &t, const Row &row) {
   TTimeList day;
@@ -47,7 +35,7 @@ bool store(TTimeTable &t, const Row &row, STIMELISTDATAPtr r, const std::string 
   r->Text = text;
   r->SetFlag = alarm ? 1 : 0;
   t.SaveEntry(row.date.year, row.date.month, row.date.day, r, markChanged ? 0 : 2);
-  const STIMELISTDATAPtr back = rowAt(dayOf(t, row), row.hour, row.minute);
+  const STIMELISTDATAPtr back = ics::RowAt(dayOf(t, row), row.hour, row.minute);
   if (!back || back->Text != text || (back->SetFlag != 0) != alarm) {
     why = "时间表无法写入";
     return false;
@@ -76,7 +64,7 @@ Local ReadLocal(TTimeTable &table, dbf::TDbfDataSet *archive, bool purgeDeletes,
 
 bool ApplyToTable(TTimeTable &table, const Action &a, Plan &placed, std::string &why) {
   // Read again: the rows still hold what the run compared.
-  if (a.expectPlan && !holds(rowAt(dayOf(table, a.expect.row), a.expect.row.hour, a.expect.row.minute), a.expect)) {
+  if (a.expectPlan && !holds(ics::RowAt(dayOf(table, a.expect.row), a.expect.row.hour, a.expect.row.minute), a.expect)) {
     why = "时间表的这一行已被改动，下次同步再对照";
     return false;
   }
@@ -85,7 +73,7 @@ bool ApplyToTable(TTimeTable &table, const Action &a, Plan &placed, std::string 
     return false;
   }
   if (a.clearRow) {
-    const STIMELISTDATAPtr r = rowAt(dayOf(table, a.clear), a.clear.hour, a.clear.minute);
+    const STIMELISTDATAPtr r = ics::RowAt(dayOf(table, a.clear), a.clear.hour, a.clear.minute);
     if (r && !r->Text.empty() && !store(table, a.clear, r, "", false, why))
       return false;
   }
@@ -93,26 +81,21 @@ bool ApplyToTable(TTimeTable &table, const Action &a, Plan &placed, std::string 
     return true;
   const Row &want = a.write.row;
   const TTimeList day = dayOf(table, want);
-  STIMELISTDATAPtr r = rowAt(day, want.hour, want.minute);
+  STIMELISTDATAPtr r = ics::RowAt(day, want.hour, want.minute);
   placed = a.write;
-  if (!a.place || isFree(r))
+  if (!a.place || ics::IsFreeRow(r))
     return store(table, want, r, a.write.text, a.write.alarm, why);
   // The row holds another plan or a run: the day's next free row, with the
   // event's time in front of its text, as the import places it.
-  char at[16];
-  std::snprintf(at, sizeof at, "%d:%02d ", want.hour, want.minute);
-  if (a.write.text.compare(0, std::string(at).size(), at) != 0)
-    placed.text = at + a.write.text;
-  if (placed.text.size() > kTextBytes) {
+  placed.text = ics::WithTimeInFront(a.write.text, want.hour, want.minute);
+  if (placed.text.size() > ics::kRowTextBytes) {
     why = "这一行已有内容，文字加上时间后放不下";
     return false;
   }
-  for (int slot = want.hour * 2 + want.minute / 30 + 1; slot < 48; ++slot) {
-    r = rowAt(day, slot / 2, slot % 2 * 30);
-    if (isFree(r)) {
-      placed.row = Row{want.date, slot / 2, slot % 2 * 30};
-      return store(table, placed.row, r, placed.text, placed.alarm, why);
-    }
+  int hour = 0, minute = 0;
+  if (ics::NextFreeRow(day, want.hour, want.minute, hour, minute)) {
+    placed.row = Row{want.date, hour, minute};
+    return store(table, placed.row, ics::RowAt(day, hour, minute), placed.text, placed.alarm, why);
   }
   why = "这一行已有内容，当天后面也没有空行";
   return false;

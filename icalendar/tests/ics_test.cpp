@@ -175,11 +175,15 @@ TEST_F(IcsTable, ImportFillsRowsAndNeverAddsTwice) {
   mine->Hour = 9;
   mine->Text = g("我的");
   tt.SaveEntry(2026, 12, 8, mine, 2);
+  // A plan typed at 11:00 and cleared again leaves its record, empty.
+  auto emptied = std::make_shared<STIMELISTDATA>();
+  emptied->Hour = 11;
+  tt.SaveEntry(2026, 12, 8, emptied, 2);
 
   const std::vector<PlanRecord> plans = {
       {{2026, 12, 8}, 9, 0, g("开会"), true},        // joins my 9:00 row
       {{2026, 12, 8}, 10, 0, g("看书"), false},      // the run's row: to 10:30
-      {{2026, 12, 8}, 11, 0, g("午饭"), false},      // a free row
+      {{2026, 12, 8}, 11, 0, g("午饭"), false},      // the emptied row, written again
   };
   ImportCounts first = ImportPlans(tt, plans);
   EXPECT_EQ(first.added, 2);
